@@ -35,7 +35,7 @@ bool ReadChunk(BoundedFile& f, std::uint64_t cursor, std::uint64_t fileSize, Chu
         return false;
     }
     c.payload = cursor + 4;
-    c.size = Le32(b);
+    c.size = LoadLe32(b);
     return c.size <= fileSize - std::min(fileSize, c.payload);
 }
 
@@ -87,10 +87,10 @@ bool CLumAviParser::ReadStreamHeader(std::uint64_t& cursor, std::uint64_t fileSi
             return false;
         }
         if (n >= 8) {
-            work_.width = static_cast<std::uint16_t>(Le32(bih + 4));
+            work_.width = static_cast<std::uint16_t>(LoadLe32(bih + 4));
         }
         if (n >= 12) {
-            work_.height = static_cast<std::uint16_t>(Le32(bih + 8));
+            work_.height = static_cast<std::uint16_t>(LoadLe32(bih + 8));
         }
     }
     cursor = strf.End();
@@ -127,7 +127,7 @@ std::int32_t CLumAviParser::Parse(std::string_view utf8Path) {
             if (!file_.ReadAt(cursor, sb, 4)) {
                 break;
             }
-            const std::uint32_t size = Le32(sb);
+            const std::uint32_t size = LoadLe32(sb);
             cursor += 4;
             const std::uint64_t end = cursor + size;
             // A list too small to hold its own type ends the walk.
@@ -171,7 +171,7 @@ std::int32_t CLumAviParser::Parse(std::string_view utf8Path) {
             const std::size_t n = std::min<std::size_t>(c.size, sizeof avih);
             if (n == sizeof avih && file_.ReadAt(c.payload, avih, n)) {
                 // The camera's 32-bit product, wrapping as it does.
-                const std::uint32_t product = Le32(avih + 16) * Le32(avih);
+                const std::uint32_t product = LoadLe32(avih + 16) * LoadLe32(avih);
                 work_.durationMs = product / 1000;
                 work_.lengthSeconds = work_.durationMs / 1000;
             }

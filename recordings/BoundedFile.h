@@ -31,19 +31,19 @@ private:
 };
 
 // Byte access helpers for payloads that were already read into memory.
-inline std::uint32_t Be32(const std::uint8_t* p) {
+inline std::uint32_t LoadBe32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
            std::uint32_t{p[3]};
 }
-inline std::uint16_t Be16(const std::uint8_t* p) {
+inline std::uint16_t LoadBe16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
-inline std::uint32_t Le32(const std::uint8_t* p) {
+inline std::uint32_t LoadLe32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
            (std::uint32_t{p[3]} << 24);
 }
-inline std::uint64_t Be64(const std::uint8_t* p) {
-    return (std::uint64_t{Be32(p)} << 32) | Be32(p + 4);
+inline std::uint64_t LoadBe64(const std::uint8_t* p) {
+    return (std::uint64_t{LoadBe32(p)} << 32) | LoadBe32(p + 4);
 }
 
 }  // namespace lum

@@ -24,7 +24,7 @@ bool ReadHeader(BoundedFile& f, std::uint64_t at, BoxHeader& h) {
     if (!f.ReadAt(at, b, sizeof b)) {
         return false;
     }
-    h.size = Be32(b);
+    h.size = LoadBe32(b);
     std::memcpy(h.type, b + 4, 4);
     return true;
 }
@@ -83,13 +83,13 @@ void CLum3gpParser::ReadGpsIndex(std::uint64_t payload, std::uint32_t size) {
     }
     // Only whole 8-byte entries that lie inside the box are taken.
     const std::uint32_t count = std::min<std::uint32_t>(
-        {Be32(head + 4), static_cast<std::uint32_t>(kMaxGpsIndexEntries), (size - 8) / 8});
+        {LoadBe32(head + 4), static_cast<std::uint32_t>(kMaxGpsIndexEntries), (size - 8) / 8});
     std::vector<std::uint8_t> entries(std::size_t{count} * 8);
     if (!file_.ReadAt(payload + 8, entries.data(), entries.size())) {
         return;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
-        work_.gpsIndexOffsets[i] = Be32(entries.data() + std::size_t{i} * 8);
+        work_.gpsIndexOffsets[i] = LoadBe32(entries.data() + std::size_t{i} * 8);
     }
     work_.gpsIndexCount = count;
 }
@@ -100,16 +100,16 @@ void CLum3gpParser::ReadDuration(std::uint64_t payload, std::uint32_t size) {
     if (n < 20 || !file_.ReadAt(payload, b, n)) {
         return;
     }
-    std::uint64_t timescale = Be32(b + 12);
-    std::uint64_t duration = Be32(b + 16);
+    std::uint64_t timescale = LoadBe32(b + 12);
+    std::uint64_t duration = LoadBe32(b + 16);
     // Version 1 moves the fields behind 64-bit times; reading the version 0
     // offsets there would give a made-up duration.
     if (b[0] == 1) {
         if (n < 32) {
             return;
         }
-        timescale = Be32(b + 20);
-        duration = Be64(b + 24);
+        timescale = LoadBe32(b + 20);
+        duration = LoadBe64(b + 24);
     }
     if (timescale == 0) {
         return;  // no duration can be known
@@ -121,7 +121,7 @@ void CLum3gpParser::ReadDuration(std::uint64_t payload, std::uint32_t size) {
 
 void CLum3gpParser::ReadFrameSize(std::uint64_t payload, std::uint32_t size) {
     std::uint8_t head[8];
-    if (size < sizeof head || !file_.ReadAt(payload, head, sizeof head) || Be32(head + 4) == 0) {
+    if (size < sizeof head || !file_.ReadAt(payload, head, sizeof head) || LoadBe32(head + 4) == 0) {
         return;
     }
     std::uint64_t cursor = payload + 8;
@@ -130,8 +130,8 @@ void CLum3gpParser::ReadFrameSize(std::uint64_t payload, std::uint32_t size) {
     if (avc1 < 28 || !file_.ReadAt(cursor + 24, wh, sizeof wh)) {
         return;
     }
-    work_.width = Be16(wh);
-    work_.height = Be16(wh + 2);
+    work_.width = LoadBe16(wh);
+    work_.height = LoadBe16(wh + 2);
 }
 
 void CLum3gpParser::ReadBlockOffsets(std::uint64_t moovPayload, std::uint32_t moovSize) {
@@ -154,9 +154,9 @@ void CLum3gpParser::ReadBlockOffsets(std::uint64_t moovPayload, std::uint32_t mo
     if (stsd < sizeof sound || !file_.ReadAt(at, sound, sizeof sound)) {
         return;  // no sound description inside the box: no stride to trust
     }
-    const std::int64_t channels = Be16(sound + 32);
-    const std::int64_t bits = Be16(sound + 34);
-    const std::int64_t rate = Be16(sound + 40);
+    const std::int64_t channels = LoadBe16(sound + 32);
+    const std::int64_t bits = LoadBe16(sound + 34);
+    const std::int64_t rate = LoadBe16(sound + 40);
     // One second of audio, as the camera's 32-bit arithmetic computes it.
     const auto perSecond = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(channels * (bits / 8) * rate));
@@ -169,7 +169,7 @@ void CLum3gpParser::ReadBlockOffsets(std::uint64_t moovPayload, std::uint32_t mo
         return;
     }
     const std::uint32_t count = std::min<std::uint32_t>(
-        {Be32(head + 4), static_cast<std::uint32_t>(kMaxTelemetryBlocks), (stco - 8) / 4});
+        {LoadBe32(head + 4), static_cast<std::uint32_t>(kMaxTelemetryBlocks), (stco - 8) / 4});
     std::vector<std::uint8_t> offsets(std::size_t{count} * 4);
     if (!file_.ReadAt(at + 8, offsets.data(), offsets.size())) {
         return;
@@ -177,7 +177,7 @@ void CLum3gpParser::ReadBlockOffsets(std::uint64_t moovPayload, std::uint32_t mo
     work_.blockOffsets.fill(0);
     for (std::uint32_t i = 0; i < count; ++i) {
         work_.blockOffsets[i] = static_cast<std::uint32_t>(
-            Be32(offsets.data() + std::size_t{i} * 4) + static_cast<std::uint32_t>(stride));
+            LoadBe32(offsets.data() + std::size_t{i} * 4) + static_cast<std::uint32_t>(stride));
     }
     work_.blockCount = count;
 }

@@ -111,7 +111,7 @@ void CLumParserBase::CopyAttributes(std::uint64_t payload, std::uint32_t size,
     std::uint8_t b[4] = {};
     const std::size_t n = std::min<std::size_t>(size, 4);
     if (file_.ReadAt(payload, b, n)) {
-        into = Le32(b);
+        into = LoadLe32(b);
     }
 }
 
