@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The two developer commands of LUM, for a fresh Debian 12 machine:
+#   bash tools/dev.sh test   install what is missing, build, run every test
+#   bash tools/dev.sh run    install what is missing, build, start the viewer
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+# Debian packages for building, testing and running LUM.
+PACKAGES=(
+  build-essential cmake ninja-build qt6-base-dev qt6-webengine-dev qt6-svg-dev
+  libvlc-dev libvlc-bin vlc-plugin-base vlc-plugin-video-output ffmpeg xvfb xauth
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
+  libjs-leaflet fonts-noto-cjk imagemagick libimage-exiftool-perl
+)
+
+install_missing() {
+  local missing=() p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    echo "== All packages present"
+    return
+  fi
+  echo "== Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  echo "== Building (build/)"
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUM_WERROR=ON
+  cmake --build build
+}
+
+# The readers and the settings parser, built again with clang, libFuzzer, ASan and UBSan.
+build_fuzz() {
+  echo "== Building fuzz targets (build-fuzz/)"
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DLUM_FUZZ=ON
+  cmake --build build-fuzz
+}
+
+case "${1:-}" in
+  test)
+    install_missing
+    build
+    build_fuzz
+    echo "== Replaying the fuzz seed corpus"
+    ctest --test-dir build-fuzz --output-on-failure
+    echo "== Running the tests"
+    ctest --test-dir build --output-on-failure
+    ;;
+  run)
+    install_missing
+    build
+    echo "== Built. The viewer window is not part of this version yet: the core libraries,"
+    echo "   their tests and the fuzz targets are what there is to run (bash tools/dev.sh test)."
+    ;;
+  *)
+    echo "usage: bash tools/dev.sh test|run" >&2
+    exit 2
+    ;;
+esac
