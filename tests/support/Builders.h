@@ -248,3 +248,55 @@ private:
 };
 
 }  // namespace lum::test
+
+namespace lum::test {
+
+// The fields of a per-second telemetry block (".MOV" 176 bytes, "gps " index 136).
+struct BlockFields {
+    int hour = 12, minute = 0, second = 0, year = 2014, month = 1, day = 1;
+    char status = 'A', ns = 'N', ew = 'E';
+    float latitude = 3539.511f, longitude = 13944.7296f, speed = 42.9f;
+    std::int32_t accel[5][3] = {};
+};
+
+inline Bytes TelemetryBlock(std::size_t size, std::size_t stride, const BlockFields& f) {
+    Bytes b(size, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            b[at + i] = std::uint8_t(v >> (8 * i));
+        }
+    };
+    auto putFloat = [&](std::size_t at, float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        put32(at, bits);
+    };
+    put32(28, std::uint32_t(f.hour));
+    put32(32, std::uint32_t(f.minute));
+    put32(36, std::uint32_t(f.second));
+    put32(40, std::uint32_t(f.year));
+    put32(44, std::uint32_t(f.month));
+    put32(48, std::uint32_t(f.day));
+    b[52] = std::uint8_t(f.status);
+    b[53] = std::uint8_t(f.ns);
+    b[54] = std::uint8_t(f.ew);
+    putFloat(56, f.latitude);
+    putFloat(60, f.longitude);
+    putFloat(64, f.speed);
+    for (std::size_t k = 0; k < 5; ++k) {
+        for (std::size_t a = 0; a < 3; ++a) {
+            put32(72 + k * stride + a * 4, std::uint32_t(f.accel[k][a]));
+        }
+    }
+    return b;
+}
+
+// Writes blocks into a byte image at the given positions (+16), growing it as needed.
+inline void PlaceAt(Bytes& image, std::uint64_t at, const Bytes& block) {
+    if (image.size() < at + block.size()) {
+        image.resize(at + block.size(), 0);
+    }
+    std::copy(block.begin(), block.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+}  // namespace lum::test

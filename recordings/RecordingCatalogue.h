@@ -1,0 +1,113 @@
+// The model of the opened card, folder or file: recordings in catalogue order,
+// their groups of continuous recordings, and the current recording's telemetry.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CatalogueViews.h"
+#include "FolderWalk.h"
+#include "RecordingTypes.h"
+
+namespace lum {
+
+struct GroupRecord {
+    std::int32_t groupNumber = 0;
+    std::int32_t firstEntry = 0;
+    std::int32_t entryCount = 0;
+    std::uint64_t totalDurationMs = 0;
+    std::uint64_t totalSize = 0;
+    std::uint8_t groupFlags = 0;
+    std::int32_t selected = 0;
+};
+
+struct RowRecord {
+    std::int32_t groupNumber = 0;
+    std::int32_t indexInGroup = 0;
+    std::int32_t entryIndex = 0;
+    std::uint64_t fileSize = 0;
+    std::uint32_t durationMs = 0;
+};
+
+// Whether a walked file name is one of the camera's recordings.
+bool IsRecordingName(std::string_view name);
+// The sort key of the name-key order: up to 13 characters from the fifth on.
+std::string_view NameSortKey(std::string_view fileName);
+// Ordinal comparison as UTF-16 code units (-1, 0, 1), whatever the text's encoding here.
+int CompareUtf16(std::string_view a, std::string_view b);
+
+class RecordingCatalogue {
+public:
+    // The views are not owned; any may be null.
+    void Bind(IFileListView* fileList, IGSensorCurveView* curve, IMapView* map,
+              ICatalogueHost* host);
+    void BindVideoSurface(IVideoSurfaceView* surface) { surface_ = surface; }
+    void BindGroupList(IGroupListView* groupList) { groupList_ = groupList; }
+
+    void Clear();
+    // An empty fileName loads the folder tree; otherwise that one file of folder.
+    // False when the folder or the file does not exist.
+    bool Load(std::string_view folder, std::string_view fileName);
+    void AddScannedFile(const WalkItem& item);
+    // False when the file does not exist.
+    bool AddSingleFile(std::string_view folder, std::string_view fileName);
+
+    void SortByNameKey(bool ascending = true);
+    void SortByFileName(bool ascending = true);
+    // A header click of the file list: column 0 by name key, 1 and 2 by file name.
+    void SortCatalogue(int column, bool ascending);
+    void BuildGroups();
+    void RebuildGroupRecords();
+    void FillList();
+
+    // Playback side.
+    int CurrentIndex();
+    int GroupOf();
+    bool Select(int index);
+    bool SelectGroup(int group);
+    bool VideoSize(int& width, int& height);
+
+    // Reads the telemetry of recording index into gpsSamples and gsensorSamples,
+    // draws its track and fills the curve. False when index is outside the
+    // catalogue or the recording cannot be opened.
+    bool LoadCurrentTelemetry(int index);
+
+    std::vector<RecordingEntry> entries;
+    std::vector<GroupRecord> groups;
+    std::vector<RowRecord> rows;
+    int currentIndex = -1;
+    int currentGroup = -1;
+    int scanCount = 0;
+
+    std::vector<GpsSample> gpsSamples;
+    std::vector<GSensorSample> gsensorSamples;
+    double recordsPerSecond = 1.0;
+
+    IFileListView* FileList() const { return fileList_; }
+    IGroupListView* GroupList() const { return groupList_; }
+    IGSensorCurveView* Curve() const { return curve_; }
+    IMapView* Map() const { return map_; }
+    ICatalogueHost* Host() const { return host_; }
+
+private:
+    void SortBy(bool byNameKey, bool ascending);
+    void ClearHighlights();
+    void FeedCurve(double fullScale, std::uint32_t durationMs, bool loadSamples);
+    void PlotTrack();
+
+    IFileListView* fileList_ = nullptr;
+    IGroupListView* groupList_ = nullptr;
+    IGSensorCurveView* curve_ = nullptr;
+    IMapView* map_ = nullptr;
+    IVideoSurfaceView* surface_ = nullptr;
+    ICatalogueHost* host_ = nullptr;
+};
+
+// "%f" with six decimals and a point whatever the process locale says.
+std::string FormatFixed6(double v);
+// The map script that plots one track point, in decimal degrees.
+std::string PathPlotScript(double latitudeDegrees, double longitudeDegrees);
+
+}  // namespace lum

@@ -1,0 +1,78 @@
+// Views that write down what the catalogue tells them, in order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "recordings/CatalogueViews.h"
+#include "recordings/RecordingCatalogue.h"
+
+namespace lum::test {
+
+struct RecordedRow {
+    int entryIndex;
+    std::string folder, fileName;
+    std::uint64_t fileSize;
+    std::uint8_t flags, hasSideText;
+    std::int64_t startTime;
+};
+
+class FakeViews : public IFileListView, public IGSensorCurveView, public IMapView,
+                  public IVideoSurfaceView, public ICatalogueHost {
+public:
+    int AddRow(int entryIndex, std::string_view folder, std::string_view fileName, std::uint64_t fileSize,
+               std::uint8_t flags, std::uint8_t hasSideText, std::int64_t startTime) override {
+        rows.push_back({entryIndex, std::string(folder), std::string(fileName), fileSize, flags, hasSideText,
+                        startTime});
+        return 1;
+    }
+    void DeleteAllRows() override {
+        rows.clear();
+        log.push_back("DeleteAllRows");
+    }
+    void SetDropHighlight(int row, bool on) override {
+        log.push_back("Highlight " + std::to_string(row) + (on ? " on" : " off"));
+    }
+    void EnsureVisible(int row) override { log.push_back("EnsureVisible " + std::to_string(row)); }
+
+    void SetScale(double fullScale, double range) override {
+        curve.push_back("SetScale " + FormatFixed6(fullScale) + " " + FormatFixed6(range));
+    }
+    bool ClearSamples() override {
+        curve.push_back("ClearSamples");
+        return true;
+    }
+    bool LoadSamples(const GSensorSample* s, std::size_t count) override {
+        curve.push_back("LoadSamples " + std::to_string(count));
+        loaded.assign(s, s + count);
+        return count != 0;
+    }
+    bool SetSampleRate(double rate) override {
+        curve.push_back("SetSampleRate " + FormatFixed6(rate));
+        return true;
+    }
+    void Repaint() override {}
+
+    bool RunScript(const std::string& script) override {
+        scripts.push_back(script);
+        return true;
+    }
+    void ShowScanCount(int count) override { scanCounts.push_back(count); }
+
+    void ShowProgress(int percent, const std::string& text) override {
+        progress.push_back(std::to_string(percent) + ":" + text);
+    }
+    void HideProgress() override { progress.push_back("hide"); }
+    bool AskOverwrite(const std::string& targetPath) override {
+        questions.push_back(targetPath);
+        return overwriteAnswer;
+    }
+
+    std::vector<RecordedRow> rows;
+    std::vector<std::string> log, curve, scripts, progress, questions;
+    std::vector<GSensorSample> loaded;
+    std::vector<int> scanCounts;
+    bool overwriteAnswer = true;
+};
+
+}  // namespace lum::test
