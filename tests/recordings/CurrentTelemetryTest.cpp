@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "recordings/Paths.h"
+#include "recordings/RecordingCatalogue.h"
+#include "recordings/TelemetrySources.h"
+#include "tests/support/Builders.h"
+#include "tests/support/FakeViews.h"
+#include "tests/support/TimeZone.h"
+
+namespace lum {
+namespace {
+
+using namespace lum::test;
+
+// A ".MOV" whose n per-second blocks lie where the audio chunk offsets plus the
+// 32768-byte stride (1 channel, 16 bits, 8000 Hz) put them.
+Bytes MovWithBlocks(int n, const std::function<BlockFields(int)>& fields, std::uint32_t* lastOffset = nullptr) {
+    auto build = [&](std::uint32_t base) {
+        std::vector<std::uint32_t> offsets;
+        for (int k = 0; k < n; ++k) {
+            offsets.push_back(base + static_cast<std::uint32_t>(k) * 200);
+        }
+        return Cat({Ftyp(), Box("moov", {VideoTrak(640, 360, 1000, static_cast<std::uint32_t>(n) * 1000),
+                                         AudioTrak(1, 16, 8000, offsets)})});
+    };
+    const std::uint32_t base = static_cast<std::uint32_t>(build(0).size()) + 8;
+    Bytes image = build(base);
+    Bytes media;
+    for (int k = 0; k < n; ++k) {
+        PlaceAt(media, static_cast<std::uint64_t>(k) * 200 + 32768 + 16, TelemetryBlock(176, 20, fields(k)));
+    }
+    Append(image, Box("mdat", media));
+    if (lastOffset != nullptr) {
+        *lastOffset = base + static_cast<std::uint32_t>(n - 1) * 200 + 32768;
+    }
+    return image;
+}
+
+class CurrentTelemetryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetTimeZone("JST-9");
+        catalogue.Bind(&views, &views, &views, &views);
+    }
+    // Loads one file as a single-file catalogue and makes it current.
+    bool LoadOne(const std::string& name, const Bytes& bytes) {
+        dir.Write(name, bytes);
+        if (!catalogue.Load(FromFsPath(dir.path()), name) || catalogue.entries.size() != 1) {
+            return false;
+        }
+        views.curve.clear();
+        views.scripts.clear();
+        return catalogue.LoadCurrentTelemetry(0);
+    }
+    TempDir dir;
+    FakeViews views;
+    RecordingCatalogue catalogue;
+};
+
+TEST_F(CurrentTelemetryTest, MovBlocksBecomeSamplesTrackAndCurve) {
+    const Bytes mov = MovWithBlocks(300, [](int k) {
+        BlockFields f;
+        f.second = k % 60;
+        f.latitude = 3530.25f;
+        f.longitude = 13945.5f;
+        if (k == 1) {
+            f.status = 'V';  // no fix: an empty sample, but acceleration still counts
+        }
+        if (k == 2) {
+            f.ns = 'S';
+            f.ew = 'W';
+            f.latitude = 3350.5f;
+            f.longitude = 7040.25f;
+        }
+        f.accel[0][0] = -24;
+        f.accel[0][1] = 1000;
+        f.accel[4][2] = 8;
+        return f;
+    });
+    ASSERT_TRUE(LoadOne("FILE0001.MOV", mov));
+    ASSERT_EQ(catalogue.gpsSamples.size(), 300u);
+    ASSERT_EQ(catalogue.gsensorSamples.size(), 1500u);
+    EXPECT_EQ(catalogue.recordsPerSecond, 1.0);
+    const GpsSample& s0 = catalogue.gpsSamples[0];
+    EXPECT_EQ(s0.fixFlags, 1);
+    EXPECT_EQ(s0.speedKmh, 42);  // 42.9 truncated
+    EXPECT_EQ(s0.year, 14);
+    EXPECT_EQ(s0.hour, 12);
+    EXPECT_EQ(catalogue.gpsSamples[1].fixFlags, 0);
+    EXPECT_EQ(catalogue.gpsSamples[1].latitude, 0.0);
+    EXPECT_EQ(catalogue.gsensorSamples[0].x, -3);
+    EXPECT_EQ(catalogue.gsensorSamples[0].y, 125);
+    EXPECT_EQ(catalogue.gsensorSamples[4].z, 1);
+    EXPECT_EQ(catalogue.gsensorSamples[5].x, -3);  // the next block's first sample
+
+    EXPECT_EQ(views.curve, (std::vector<std::string>{"SetScale 8.000000 2.000000", "ClearSamples",
+                                                     "LoadSamples 1500", "SetSampleRate 0.005000"}));
+    ASSERT_EQ(views.scripts.size(), 2u + 299u);
+    EXPECT_EQ(views.scripts[0], "pathdrived_delete()");
+    EXPECT_EQ(views.scripts[1], "path_delete()");
+    EXPECT_EQ(views.scripts[2], "path_plot(35.504167,139.758333)");
+    EXPECT_EQ(views.scripts[3], "path_plot(-33.841667,-70.670833)");
+}
+
+TEST_F(CurrentTelemetryTest, BlocksPastTheEndGiveNoTelemetryAndClearTheCurve) {
+    std::uint32_t last = 0;
+    Bytes mov = MovWithBlocks(3, [](int) { return BlockFields{}; }, &last);
+    mov.resize(last + 16 + 100);  // the last block is cut short
+    ASSERT_TRUE(LoadOne("FILE0002.MOV", mov));
+    EXPECT_TRUE(catalogue.gpsSamples.empty());
+    EXPECT_TRUE(catalogue.gsensorSamples.empty());
+    // The curve must not go on showing the previous recording.
+    EXPECT_EQ(views.curve, (std::vector<std::string>{"SetScale 8.000000 2.000000", "ClearSamples",
+                                                     "LoadSamples 0", "SetSampleRate 0.000000"}));
+    EXPECT_EQ(views.scripts, (std::vector<std::string>{"pathdrived_delete()", "path_delete()"}));
+}
+
+TEST_F(CurrentTelemetryTest, GpsIndexBlocksUseTheShortStride) {
+    // Index entries point at blocks inside an mdat; blocks are 136 bytes with 12-byte samples.
+    const Bytes moov = Box("moov", {VideoTrak(640, 360, 1000, 2000)});
+    const std::uint32_t indexBoxSize = 8 + 8 + 2 * 8;
+    const std::uint32_t media = static_cast<std::uint32_t>(Ftyp().size() + indexBoxSize + moov.size() + 8);
+    BlockFields f;
+    f.accel[1][0] = 16;
+    f.accel[2][2] = -16;
+    Bytes blocks;
+    PlaceAt(blocks, 16, TelemetryBlock(136, 12, f));
+    PlaceAt(blocks, 300 + 16, TelemetryBlock(136, 12, f));
+    const Bytes file = Cat({Ftyp(), GpsIndexBox({media, media + 300}), moov, Box("mdat", blocks)});
+    ASSERT_TRUE(LoadOne("FILE0003.MP4", file));
+    ASSERT_EQ(catalogue.gpsSamples.size(), 2u);
+    ASSERT_EQ(catalogue.gsensorSamples.size(), 10u);
+    EXPECT_EQ(catalogue.gsensorSamples[1].x, 2);
+    EXPECT_EQ(catalogue.gsensorSamples[2].z, -2);
+    EXPECT_EQ(views.curve.back(), "SetSampleRate 0.005000");
+}
+
+TEST_F(CurrentTelemetryTest, SideTextParsingRules) {
+    const std::string text =
+        "12,00,01,A,N,3539.511000,E,13944.729600,42.5,0.0,14,1,2,-40,16,5,x,4\r\n"
+        // A short line runs on into the next one: its line feed is ignored.
+        "12,00,02,A,S,3350.500000\n,W,7040.25,10.9,0,14,1,2,0,0,0,y,4\n"
+        "12,00,03,V,N,3539.5,E,13944.7,5,0,14,1,2,0,0,0,z,4\n"
+        "12,00,04,A,N,3539.5,E,13944.7,5,0,14,1,2,0,0,0,z,4";  // no final line feed: lost
+    std::vector<GpsSample> gps;
+    std::vector<GSensorSample> accel;
+    ParseSideText(text, gps, accel);
+    ASSERT_EQ(gps.size(), 3u);
+    ASSERT_EQ(accel.size(), 3u);
+    EXPECT_EQ(gps[0].second, 1);
+    EXPECT_EQ(gps[0].fixFlags, 1);
+    EXPECT_NEAR(gps[0].latitude, 3539.511, 1e-9);
+    EXPECT_EQ(gps[0].speedKmh, 42);
+    EXPECT_EQ(gps[0].year, 14);
+    EXPECT_EQ(gps[0].day, 2);
+    EXPECT_EQ(accel[0].x, -2);
+    EXPECT_EQ(accel[0].y, 1);
+    EXPECT_EQ(accel[0].z, 0);
+    EXPECT_NEAR(gps[1].latitude, -3350.5, 1e-9);  // south and west are negative
+    EXPECT_NEAR(gps[1].longitude, -7040.25, 1e-9);
+    EXPECT_EQ(gps[1].speedKmh, 10);
+    EXPECT_EQ(gps[2].fixFlags, 0);
+}
+
+TEST_F(CurrentTelemetryTest, SideTextOnlyBesideShortNamedAvi) {
+    const Bytes avi = Riff({AviHeaderList(40000, 50, 640, 360), Chunk("gps0", GpsPayload(2, 0, {2014, 1, 1, 0, 0, 0})),
+                            Chunk("gsen", GsensorPayload(5)), Movi(16)});
+    const std::string line = "12,00,01,A,N,3539.511000,E,13944.729600,42.5,0.0,14,1,2,-40,16,5,x,4\n";
+    dir.Write("S0000001.TXT", Text(line + line + line));
+    ASSERT_TRUE(LoadOne("S0000001.AVI", avi));
+    EXPECT_EQ(catalogue.gpsSamples.size(), 3u);
+    EXPECT_EQ(views.curve[0], "SetScale 8.000000 2.000000");
+    EXPECT_EQ(views.curve.back(), "SetSampleRate 0.001500");  // 3 samples over 2000 ms
+
+    // A long name never looks for a side file, even when one exists.
+    dir.Write("FILE140101-120000.TXT", Text(line));
+    ASSERT_TRUE(LoadOne("FILE140101-120000.AVI", avi));
+    EXPECT_EQ(catalogue.gpsSamples.size(), 2u);
+    EXPECT_EQ(catalogue.gsensorSamples.size(), 5u);
+}
+
+TEST_F(CurrentTelemetryTest, PayloadsWithRateScaleAndBounds) {
+    const Bytes mp4 = Cat({Ftyp(), Box("gpsa", Attributes(5, 0)), Box("gsea", Attributes(0, 4)),
+                           Box("gps0", GpsPayload(10, 0, {2014, 1, 1, 0, 0, 0})), Box("gsen", GsensorPayload(100)),
+                           Box("moov", {VideoTrak(640, 360, 1000, 2000)})});
+    ASSERT_TRUE(LoadOne("FILE0004.MP4", mp4));
+    EXPECT_EQ(catalogue.recordsPerSecond, 5.0);
+    ASSERT_EQ(catalogue.gpsSamples.size(), 10u);
+    EXPECT_EQ(catalogue.gsensorSamples.size(), 100u);
+    EXPECT_EQ(views.curve, (std::vector<std::string>{"SetScale 4.000000 2.000000", "ClearSamples",
+                                                     "LoadSamples 100", "SetSampleRate 0.050000"}));
+    EXPECT_EQ(views.scripts.size(), 2u + 10u);
+
+    // A payload that does not lie inside the file is not read.
+    catalogue.entries[0].telemetry.gpsDataOffset = 1u << 30;
+    catalogue.entries[0].telemetry.gsensorDataOffset = 1u << 30;
+    views.curve.clear();
+    ASSERT_TRUE(catalogue.LoadCurrentTelemetry(0));
+    EXPECT_TRUE(catalogue.gpsSamples.empty());
+    EXPECT_TRUE(catalogue.gsensorSamples.empty());
+    EXPECT_EQ(views.curve, (std::vector<std::string>{"ClearSamples"}));
+}
+
+TEST_F(CurrentTelemetryTest, FailuresLeaveNothingBehind) {
+    ASSERT_TRUE(LoadOne("FILE0005.MP4", Cat({Ftyp(), Box("gps0", GpsPayload(3, 0, {2014, 1, 1, 0, 0, 0})),
+                                              Box("moov", {VideoTrak(640, 360, 1000, 2000)})})));
+    EXPECT_EQ(catalogue.gpsSamples.size(), 3u);
+    EXPECT_FALSE(catalogue.LoadCurrentTelemetry(1));
+    EXPECT_FALSE(catalogue.LoadCurrentTelemetry(-1));
+    EXPECT_EQ(catalogue.gpsSamples.size(), 3u);  // out of range changes nothing
+
+    std::filesystem::remove(dir.path() / "FILE0005.MP4");
+    views.scripts.clear();
+    EXPECT_FALSE(catalogue.LoadCurrentTelemetry(0));
+    EXPECT_TRUE(catalogue.gpsSamples.empty());
+    EXPECT_EQ(views.scripts, (std::vector<std::string>{"pathdrived_delete()", "path_delete()"}));
+    EXPECT_EQ(catalogue.currentIndex, 0);
+}
+
+TEST(SideTextPathTest, OnlyTheExtensionChanges) {
+    EXPECT_EQ(SideTextPath("/m/x.AVI.d/S0000001.AVI"), "/m/x.AVI.d/S0000001.TXT");
+    EXPECT_EQ(SideTextPath("/m/S0000001.avi"), "/m/S0000001.txt");
+    EXPECT_EQ(SideTextPath("/m/S0000001.MP4"), "");
+}
+
+}  // namespace
+}  // namespace lum
