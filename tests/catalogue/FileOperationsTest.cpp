@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "catalogue/core/FileOperations.h"
+#include "recordings/Paths.h"
+#include "tests/support/Builders.h"
+#include "tests/support/FakeViews.h"
+#include "tests/support/TimeZone.h"
+
+namespace lum {
+namespace {
+
+using namespace lum::test;
+namespace fs = std::filesystem;
+
+Bytes Clip(const std::string& idit) {
+    return Cat({Ftyp(), Box("IDIT", Text(idit)), Box("moov", {VideoTrak(640, 360, 1000, 60000)})});
+}
+
+bool ReadOnly(const fs::path& p) {
+    return (fs::status(p).permissions() & fs::perms::owner_write) == fs::perms::none;
+}
+
+class FileOperationsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetTimeZone("JST-9");
+        catalogue.Bind(&views, &views, &views, &views);
+    }
+    // Three consecutive recordings in DCIM/ (one group) and one an hour later (a second group).
+    void MakeCard() {
+        dir.Write("card/DCIM/FILE140101-120000.MP4", Clip("2014-01-01 12:00:00"));
+        dir.Write("card/DCIM/EMEG140101-120100.MP4", Clip("2014-01-01 12:01:00"));
+        dir.Write("card/DCIM/FILE140101-120200.MP4", Clip("2014-01-01 12:02:00"));
+        dir.Write("card/FILE140101-130000.MP4", Clip("2014-01-01 13:00:00"));
+        fs::permissions(dir.path() / "card/DCIM/FILE140101-120200.MP4", fs::perms::owner_write,
+                        fs::perm_options::remove);
+        ASSERT_TRUE(catalogue.Load(FromFsPath(dir.path() / "card"), ""));
+        ASSERT_EQ(catalogue.groups.size(), 2u);
+    }
+    TempDir dir;
+    FakeViews views;
+    RecordingCatalogue catalogue;
+};
+
+TEST_F(FileOperationsTest, NothingSelectedIsReported) {
+    MakeCard();
+    EXPECT_FALSE(DeleteSelected(catalogue, {}));
+    EXPECT_FALSE(UnlockSelected(catalogue, {false, false}));
+    EXPECT_FALSE(CopySelected(catalogue, {}, FromFsPath(dir.path())).anySelected);
+    EXPECT_EQ(catalogue.entries.size(), 4u);
+}
+
+TEST_F(FileOperationsTest, DeleteRemovesFilesAndRegroups) {
+    MakeCard();
+    ASSERT_TRUE(DeleteSelected(catalogue, {true, false}));
+    EXPECT_FALSE(fs::exists(dir.path() / "card/DCIM/FILE140101-120000.MP4"));
+    EXPECT_FALSE(fs::exists(dir.path() / "card/DCIM/FILE140101-120200.MP4"));  // read-only, still deleted
+    ASSERT_EQ(catalogue.entries.size(), 1u);
+    EXPECT_EQ(catalogue.groups.size(), 1u);
+    EXPECT_EQ(views.rows.size(), 1u);
+    EXPECT_EQ(views.rows[0].fileName, "FILE140101-130000.MP4");
+}
+
+TEST_F(FileOperationsTest, UnlockClearsBothKindsOfLock) {
+    MakeCard();
+    ASSERT_TRUE(UnlockSelected(catalogue, {true, false}));
+    EXPECT_TRUE(fs::exists(dir.path() / "card/DCIM/EME_140101-120100.MP4"));
+    EXPECT_FALSE(fs::exists(dir.path() / "card/DCIM/EMEG140101-120100.MP4"));
+    EXPECT_EQ(catalogue.entries[1].fileName, "EME_140101-120100.MP4");
+    EXPECT_EQ(catalogue.entries[1].flags, 0);
+    EXPECT_FALSE(ReadOnly(dir.path() / "card/DCIM/FILE140101-120200.MP4"));
+    EXPECT_EQ(catalogue.entries[2].flags, 0);
+    EXPECT_EQ(catalogue.entries[2].fileName, "FILE140101-120200.MP4");
+    EXPECT_EQ(catalogue.groups[0].groupFlags, 0);
+    ASSERT_EQ(views.rows.size(), 4u);
+    EXPECT_EQ(views.rows[1].fileName, "EME_140101-120100.MP4");
+}
+
+TEST_F(FileOperationsTest, UnlockNeverRenamesOverAnotherFile) {
+    MakeCard();
+    dir.Write("card/DCIM/EME_140101-120100.MP4", {9});
+    ASSERT_TRUE(UnlockSelected(catalogue, {true, false}));
+    EXPECT_TRUE(fs::exists(dir.path() / "card/DCIM/EMEG140101-120100.MP4"));
+    EXPECT_EQ(fs::file_size(dir.path() / "card/DCIM/EME_140101-120100.MP4"), 1u);
+    EXPECT_EQ(catalogue.entries[1].flags, EntryFlagNameLocked);
+}
+
+TEST_F(FileOperationsTest, CopyKeepsFoldersAsksBeforeOverwritingAndReportsFailures) {
+    MakeCard();
+    const fs::path out = dir.path() / "out";
+    dir.Write("out/DCIM/FILE140101-120000.MP4", {7});
+    dir.Write("out/FILE140101-130000.MP4", {7});
+    views.overwriteAnswer = false;
+    // The third recording vanishes before the copy: that one must be reported.
+    fs::remove(dir.path() / "card/DCIM/FILE140101-120200.MP4");
+    const CopyOutcome result = CopySelected(catalogue, {true, true}, FromFsPath(out));
+    ASSERT_TRUE(result.anySelected);
+    EXPECT_EQ(views.questions.size(), 2u);
+    EXPECT_EQ(result.skipped.size(), 2u);
+    ASSERT_EQ(result.failed.size(), 1u);
+    EXPECT_NE(result.failed[0].find("FILE140101-120200.MP4"), std::string::npos);
+    EXPECT_EQ(fs::file_size(out / "DCIM/FILE140101-120000.MP4"), 1u);  // kept
+    EXPECT_TRUE(fs::exists(out / "DCIM/EMEG140101-120100.MP4"));
+    EXPECT_FALSE(fs::exists(out / "DCIM/FILE140101-120200.MP4.lumcopy"));
+    EXPECT_EQ(views.progress, (std::vector<std::string>{"0:0 %", "25:25 %", "50:50 %", "75:75 %",
+                                                        "100:100 %", "hide"}));
+
+    views.overwriteAnswer = true;
+    views.questions.clear();
+    const CopyOutcome again = CopySelected(catalogue, {false, true}, FromFsPath(out));
+    EXPECT_TRUE(again.failed.empty());
+    EXPECT_EQ(views.questions.size(), 1u);
+    EXPECT_GT(fs::file_size(out / "FILE140101-130000.MP4"), 1u);  // overwritten with the recording
+}
+
+}  // namespace
+}  // namespace lum
