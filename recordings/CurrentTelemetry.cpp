@@ -237,12 +237,19 @@ void RecordingCatalogue::PlotTrack() {
     if (map_ == nullptr) {
         return;
     }
-    for (const GpsSample& s : gpsSamples) {
-        if (!IsPlottable(s)) {
-            continue;
-        }
-        map_->RunScript(PathPlotScript(NmeaToDegrees(s.latitude / 100.0), NmeaToDegrees(s.longitude / 100.0)));
+    for (const TrackPoint& p : TrackPoints(gpsSamples)) {
+        map_->RunScript(PathPlotScript(p.latitude, p.longitude));
     }
+}
+
+std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples) {
+    std::vector<TrackPoint> points;
+    for (const GpsSample& s : samples) {
+        if (IsPlottable(s)) {
+            points.push_back({NmeaToDegrees(s.latitude / 100.0), NmeaToDegrees(s.longitude / 100.0)});
+        }
+    }
+    return points;
 }
 
 bool RecordingCatalogue::LoadCurrentTelemetry(int index) {

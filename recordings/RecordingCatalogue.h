@@ -105,6 +105,14 @@ private:
     ICatalogueHost* host_ = nullptr;
 };
 
+struct TrackPoint {
+    double latitude;   // decimal degrees
+    double longitude;
+};
+// The points of a track as the map draws them: valid fixes whose NMEA values
+// divided by 100 are below 200, converted to decimal degrees.
+std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples);
+
 // "%f" with six decimals and a point whatever the process locale says.
 std::string FormatFixed6(double v);
 // The map script that plots one track point, in decimal degrees.

@@ -54,7 +54,7 @@ void CLumParserBase::ScanGpsRecords(std::uint64_t payload, std::uint32_t size) {
     const std::uint32_t records = size / kGpsRecordSize;
     // Read in slices so a long payload costs a few reads, and stop reading once
     // the start time is known: the rest of the payload is only located.
-    constexpr std::uint32_t kSlice = 128;
+    constexpr std::uint32_t kSlice = 32;
     std::vector<std::uint8_t> buf;
     for (std::uint32_t k = 0; k < records && !timeKnown_;) {
         const std::uint32_t n = std::min(kSlice, records - k);

@@ -30,6 +30,7 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     // Read-only files and folders made by a test must not keep the folder alive.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,

@@ -16,8 +16,18 @@ namespace lum::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
-inline void AppendText(Bytes& out, std::string_view s) { out.insert(out.end(), s.begin(), s.end()); }
+// Byte by byte: GCC 12 at -O2 misreads range inserts into small vectors as overflows.
+inline void Append(Bytes& out, const Bytes& more) {
+    out.reserve(out.size() + more.size());
+    for (std::uint8_t b : more) {
+        out.push_back(b);
+    }
+}
+inline void AppendText(Bytes& out, std::string_view s) {
+    for (char c : s) {
+        out.push_back(static_cast<std::uint8_t>(c));
+    }
+}
 
 inline Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;

@@ -1,0 +1,172 @@
+// lumtool end to end on a card built in code.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "recordings/Paths.h"
+#include "tests/support/Builders.h"
+#include "tests/support/TimeZone.h"
+
+namespace lum {
+namespace {
+
+using namespace lum::test;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int exitCode;
+    std::string out, err;
+};
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+class LumtoolTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { SetTimeZone("JST-9"); }
+
+    ToolRun Lumtool(const std::string& args) {
+        const fs::path out = dir.path() / "stdout.txt", err = dir.path() / "stderr.txt";
+        const std::string command = std::string(LUMTOOL_PATH) + " " + args + " >" + Quote(out.string()) +
+                                    " 2>" + Quote(err.string());
+        const int status = std::system(command.c_str());
+        return {WEXITSTATUS(status), ReadAll(out), ReadAll(err)};
+    }
+
+    // A small card: MP4 with payloads (5 records a second), a ".MOV" with
+    // blocks, a short-named AVI with its side text, and things to leave out.
+    void MakeCard() {
+        const Bytes mp4 = Cat({Ftyp(), Box("gpsa", Attributes(5, 0)), Box("IDIT", Text("2014-01-01 12:00:00")),
+                               Box("gps0", GpsPayload(10, 0, {2014, 1, 1, 12, 0, 0})), Box("gsen", GsensorPayload(20)),
+                               Box("moov", {VideoTrak(1920, 1080, 1000, 2000)})});
+        dir.Write("card/DCIM/FILE140101-120000.MP4", mp4);
+        dir.Write("card/DCIM/EMER140101-120002.MP4", mp4);
+        std::vector<std::uint32_t> offsets = {0, 0};
+        auto mov = [&] { return Cat({Ftyp(), Box("moov", {VideoTrak(1280, 720, 1000, 2000), AudioTrak(1, 16, 8000, offsets)})}); };
+        const std::uint32_t base = static_cast<std::uint32_t>(mov().size()) + 8;
+        offsets = {base, base + 200};
+        Bytes media;
+        PlaceAt(media, 32768 + 16, TelemetryBlock(176, 20, BlockFields{}));
+        PlaceAt(media, 200 + 32768 + 16, TelemetryBlock(176, 20, BlockFields{}));
+        Bytes movFile = mov();
+        Append(movFile, Box("mdat", media));
+        dir.Write("card/DCIM/PARK140101-130000.MOV", movFile);
+        dir.Write("card/S0000001.AVI", Riff({AviHeaderList(40000, 50, 640, 360), Movi(16)}));
+        dir.Write("card/S0000001.TXT",
+                  Text("12,00,01,A,S,3350.500000,W,7040.250000,42.5,0.0,14,1,2,-40,16,5,x,4\n"));
+        dir.Write("card/.hidden/FILE140101-140000.MP4", mp4);
+        dir.Write("card/DCIM/FILE140101-150000.mov", mp4);
+        dir.Write("card/DCIM/FILE140101-160000.MP4", Text("no box here"));
+    }
+
+    TempDir dir;
+};
+
+TEST_F(LumtoolTest, ScanListsTheCardAsTheViewerWould) {
+    MakeCard();
+    const ToolRun r = Lumtool("scan " + Quote((dir.path() / "card").string()) + " --json");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json doc = json::parse(r.out);
+    const json& entries = doc["entries"];
+    ASSERT_EQ(entries.size(), 4u);
+    // By name key: "0001.AVI" of the short name sorts before the dated names.
+    EXPECT_EQ(entries[0]["fileName"], "S0000001.AVI");
+    EXPECT_EQ(entries[0]["telemetry"]["hasSideText"], 1);
+    EXPECT_EQ(entries[1]["fileName"], "FILE140101-120000.MP4");
+    EXPECT_EQ(entries[2]["fileName"], "EMER140101-120002.MP4");
+    EXPECT_EQ(entries[2]["kind"], "Emergency");
+    EXPECT_EQ(entries[3]["kind"], "Parking");
+    EXPECT_EQ(entries[3]["telemetry"]["blockCount"], 2);
+    EXPECT_EQ(entries[3]["telemetry"]["blockOffsets"].size(), 2u);
+    EXPECT_EQ(entries[1]["telemetry"]["width"], 1920);
+    EXPECT_EQ(entries[1]["telemetry"]["durationMs"], 2000);
+    EXPECT_EQ(entries[1]["telemetry"]["gpsAttributes"], 5);
+    EXPECT_EQ(entries[2]["groupNumber"], 1);  // starts as the one before ends
+    EXPECT_EQ(entries[2]["indexInGroup"], 1);
+    ASSERT_EQ(doc["groups"].size(), 3u);
+    EXPECT_EQ(doc["groups"][1]["entryCount"], 2);
+
+    const ToolRun table = Lumtool("scan " + Quote((dir.path() / "card").string()));
+    EXPECT_EQ(table.exitCode, 0);
+    EXPECT_NE(table.out.find("4 recordings in 3 groups"), std::string::npos);
+    EXPECT_NE(table.out.find("2014-01-01 12:00:00"), std::string::npos);  // local time
+}
+
+TEST_F(LumtoolTest, TelemetryInEveryFormat) {
+    MakeCard();
+    const std::string mp4 = Quote((dir.path() / "card/DCIM/FILE140101-120000.MP4").string());
+    const ToolRun r = Lumtool("telemetry " + mp4);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json doc = json::parse(r.out);
+    EXPECT_EQ(doc["recordsPerSecond"], 5.0);
+    EXPECT_EQ(doc["gsensorFullScale"], 8.0);
+    ASSERT_EQ(doc["gps"].size(), 10u);
+    EXPECT_EQ(doc["gps"][0]["speedKmh"], 42);
+    EXPECT_EQ(doc["gsensor"].size(), 20u);
+    ASSERT_EQ(doc["track"].size(), 10u);
+    EXPECT_NEAR(doc["track"][0][0].get<double>(), 35.658517, 1e-6);
+    EXPECT_NEAR(doc["track"][0][1].get<double>(), 139.745493, 1e-6);
+
+    const ToolRun gpx = Lumtool("telemetry " + mp4 + " --format gpx");
+    EXPECT_NE(gpx.out.find("<time>2014-01-01T03:00:00Z</time>"), std::string::npos);  // 12:00 in UTC+9
+    EXPECT_EQ(gpx.out.find("<trkpt", gpx.out.find("<trkpt") + 1) != std::string::npos, true);
+    const ToolRun csv = Lumtool("telemetry " + mp4 + " --format csv");
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')), "time,latitude,longitude,speed_kmh,heading_deg,altitude");
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 11);
+    const ToolRun geo = Lumtool("telemetry " + mp4 + " --format geojson");
+    EXPECT_EQ(json::parse(geo.out)["features"][0]["geometry"]["coordinates"].size(), 10u);
+    const ToolRun kml = Lumtool("telemetry " + mp4 + " --format kml");
+    EXPECT_EQ(kml.out.rfind("<?xml", 0), 0u);
+    EXPECT_NE(kml.out.find("139.745493,35.658517,0\n"), std::string::npos);
+
+    // The side text of a short-named AVI: south and west come out negative.
+    const ToolRun avi = Lumtool("telemetry " + Quote((dir.path() / "card/S0000001.AVI").string()));
+    const json side = json::parse(avi.out);
+    ASSERT_EQ(side["track"].size(), 1u);
+    EXPECT_LT(side["track"][0][0].get<double>(), 0);
+    EXPECT_LT(side["track"][0][1].get<double>(), 0);
+}
+
+TEST_F(LumtoolTest, ExportWritesOneFilePerRecording) {
+    MakeCard();
+    const fs::path out = dir.path() / "out";
+    const ToolRun r = Lumtool("export " + Quote((dir.path() / "card").string()) + " --format gpx --out " +
+                          Quote(out.string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(out / "FILE140101-120000.gpx"));
+    EXPECT_TRUE(fs::exists(out / "S0000001.gpx"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
+    const ToolRun kml = Lumtool("export " + Quote((dir.path() / "card").string()) + " --format kml --out " +
+                            Quote(out.string()));
+    EXPECT_TRUE(fs::exists(out / "FILE140101-120000_2014_01_01_12-00-00.KML"));
+}
+
+TEST_F(LumtoolTest, ErrorsAndUsage) {
+    MakeCard();
+    const ToolRun missing = Lumtool("scan " + Quote((dir.path() / "nowhere").string()));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "Folder is not exist.\n");
+    const ToolRun junk = Lumtool("telemetry " + Quote((dir.path() / "card/DCIM/FILE140101-160000.MP4").string()));
+    EXPECT_EQ(junk.exitCode, 1);
+    EXPECT_NE(junk.err.find("not a recording"), std::string::npos);
+    EXPECT_EQ(Lumtool("").exitCode, 2);
+    EXPECT_EQ(Lumtool("scan").exitCode, 2);
+    EXPECT_EQ(Lumtool("telemetry x --format bmp").exitCode, 2);
+    EXPECT_EQ(Lumtool("export x --format gpx").exitCode, 2);
+    EXPECT_EQ(Lumtool("frobnicate").exitCode, 2);
+}
+
+}  // namespace
+}  // namespace lum

@@ -1,0 +1,499 @@
+// lumtool: the catalogue and the telemetry of a card, folder or recording,
+// without opening a window.
+//   lumtool scan PATH [--json]
+//   lumtool telemetry FILE [--format json|csv|gpx|kml|geojson]
+//   lumtool export PATH --format gpx|kml|csv|geojson --out DIR
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "catalogue/core/KmlExport.h"
+#include "catalogue/core/StringTables.h"
+#include "recordings/LocalTime.h"
+#include "recordings/Paths.h"
+#include "recordings/RecordingCatalogue.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define LUM_ISATTY _isatty
+#define LUM_FILENO _fileno
+#else
+#include <unistd.h>
+#define LUM_ISATTY isatty
+#define LUM_FILENO fileno
+#endif
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace lum {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char* kUsage =
+    "usage: lumtool scan PATH [--json]\n"
+    "       lumtool telemetry FILE [--format json|csv|gpx|kml|geojson]\n"
+    "       lumtool export PATH --format gpx|kml|csv|geojson --out DIR\n";
+
+int Usage(const std::string& why = {}) {
+    if (!why.empty()) {
+        std::cerr << "lumtool: " << why << "\n";
+    }
+    std::cerr << kUsage;
+    return kExitUsage;
+}
+
+std::string English(int id) { return std::string(FindUiString(kLangIdEnglish, id)); }
+
+std::string Dump(const json& j) { return j.dump(2, ' ', false, json::error_handler_t::replace); }
+
+std::string LocalText(std::int64_t t) {
+    const auto dt = EpochToLocalDateTime(t);
+    if (!dt) {
+        return "?";
+    }
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", dt->year, dt->month, dt->day, dt->hour,
+                  dt->minute, dt->second);
+    return buf;
+}
+
+// Loads PATH the way the open dialog does: a folder tree, or one file of its folder.
+// Prints the missing-folder message and returns false when PATH does not exist.
+bool LoadPath(RecordingCatalogue& catalogue, const std::string& path, bool& single) {
+    std::error_code ec;
+    const fs::path p = ToFsPath(path);
+    single = fs::exists(p, ec) && !fs::is_directory(p, ec);
+    bool ok;
+    if (single) {
+        ok = catalogue.Load(FromFsPath(p.parent_path().empty() ? fs::path(".") : p.parent_path()),
+                            FromFsPath(p.filename()));
+    } else {
+        ok = catalogue.Load(path, "");
+    }
+    if (!ok) {
+        std::cerr << English(132) << "\n";
+    }
+    return ok;
+}
+
+json TelemetryJson(const TelemetryIndex& t) {
+    json blocks = json::array(), index = json::array();
+    for (std::uint32_t i = 0; i < t.blockCount && i < kMaxTelemetryBlocks; ++i) {
+        blocks.push_back(t.blockOffsets[i]);
+    }
+    for (std::uint32_t i = 0; i < t.gpsIndexCount && i < kMaxTelemetryBlocks; ++i) {
+        index.push_back(t.gpsIndexOffsets[i]);
+    }
+    return {{"gpsDataOffset", t.gpsDataOffset},
+            {"gpsDataSize", t.gpsDataSize},
+            {"gsensorDataOffset", t.gsensorDataOffset},
+            {"gsensorDataSize", t.gsensorDataSize},
+            {"blockOffsets", blocks},
+            {"blockCount", t.blockCount},
+            {"gpsIndexOffsets", index},
+            {"gpsIndexCount", t.gpsIndexCount},
+            {"hasSideText", t.hasSideText},
+            {"width", t.width},
+            {"height", t.height},
+            {"startTime", t.startTime},
+            {"lengthSeconds", t.lengthSeconds},
+            {"durationMs", t.durationMs},
+            {"fileSize", t.fileSize},
+            {"gpsAttributes", t.gpsAttributes},
+            {"gsensorAttributes", t.gsensorAttributes}};
+}
+
+json CatalogueJson(const RecordingCatalogue& c) {
+    json entries = json::array(), groups = json::array();
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+        const RecordingEntry& e = c.entries[i];
+        const RowRecord& r = c.rows[i];
+        entries.push_back({{"index", i},
+                           {"fileName", e.fileName},
+                           {"rootFolder", e.rootFolder},
+                           {"subFolder", e.subFolder},
+                           {"kind", std::string(KindEnglishName(KindOf(e)))},
+                           {"flags", e.flags},
+                           {"groupStart", e.groupStart},
+                           {"groupNumber", r.groupNumber},
+                           {"indexInGroup", r.indexInGroup},
+                           {"telemetry", TelemetryJson(e.telemetry)}});
+    }
+    for (const GroupRecord& g : c.groups) {
+        groups.push_back({{"groupNumber", g.groupNumber},
+                          {"firstEntry", g.firstEntry},
+                          {"entryCount", g.entryCount},
+                          {"totalDurationMs", g.totalDurationMs},
+                          {"totalSize", g.totalSize},
+                          {"groupFlags", g.groupFlags},
+                          {"selected", g.selected}});
+    }
+    return {{"entries", entries}, {"groups", groups}};
+}
+
+std::string TelemetryKind(const TelemetryIndex& t) {
+    if (t.blockCount > 0) {
+        return "blocks";
+    }
+    if (t.gpsIndexCount > 0) {
+        return "index";
+    }
+    if (t.hasSideText != 0) {
+        return "side-text";
+    }
+    if (t.gpsDataSize > 0 || t.gsensorDataSize > 0) {
+        return "payload";
+    }
+    return "-";
+}
+
+void PrintTable(const RecordingCatalogue& c) {
+    std::printf("%5s  %-9s  %-19s  %8s  %10s  %-9s  %5s  %-9s  %s\n", "INDEX", "KIND", "START (LOCAL)",
+                "LENGTH", "SIZE", "FRAME", "GROUP", "TELEMETRY", "PATH");
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+        const RecordingEntry& e = c.entries[i];
+        const TelemetryIndex& t = e.telemetry;
+        const std::string start = t.startTime == 0 ? "-" : LocalText(t.startTime);
+        const std::string frame = std::to_string(t.width) + "x" + std::to_string(t.height);
+        std::printf("%5zu  %-9s  %-19s  %7.1fs  %10llu  %-9s  %5d  %-9s  %s\n", i,
+                    std::string(KindEnglishName(KindOf(e))).c_str(), start.c_str(), t.durationMs / 1000.0,
+                    static_cast<unsigned long long>(t.fileSize), frame.c_str(), c.rows[i].groupNumber,
+                    TelemetryKind(t).c_str(), FullPath(e).c_str());
+    }
+    std::printf("%zu recordings in %zu groups\n", c.entries.size(), c.groups.size());
+}
+
+// ---- Track formats ----
+
+std::optional<std::int64_t> SampleTime(const GpsSample& s) {
+    if (s.year == 0 || !IsValidClock(s.month, s.day, s.hour, s.minute, s.second)) {
+        return std::nullopt;
+    }
+    return LocalDateTimeToEpoch(2000 + s.year, s.month, s.day, s.hour, s.minute, s.second);
+}
+
+std::string UtcText(std::int64_t t) {
+    const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
+    const std::int64_t secs = t - days * 86400;
+    // Civil date from days since 1970 (proleptic Gregorian).
+    std::int64_t z = days + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
+    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t y = yoe + era * 400 + (m <= 2);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(y),
+                  static_cast<long long>(m), static_cast<long long>(d), static_cast<long long>(secs / 3600),
+                  static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
+    return buf;
+}
+
+std::string EscapeXml(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string Gpx(const RecordingEntry& e, const std::vector<GpsSample>& samples) {
+    std::string out =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<gpx version=\"1.1\" creator=\"lumtool\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+        "  <trk>\n    <name>" + EscapeXml(e.fileName) + "</name>\n    <trkseg>\n";
+    ForEachKmlFix(samples, [&](const GpsSample& s, double lat, double lon) {
+        out += "      <trkpt lat=\"" + FormatFixed6(lat) + "\" lon=\"" + FormatFixed6(lon) + "\">";
+        if (const auto t = SampleTime(s)) {
+            out += "<time>" + UtcText(*t) + "</time>";
+        }
+        out += "</trkpt>\n";
+    });
+    out += "    </trkseg>\n  </trk>\n</gpx>\n";
+    return out;
+}
+
+std::string Csv(const std::vector<GpsSample>& samples) {
+    std::string out = "time,latitude,longitude,speed_kmh,heading_deg,altitude\n";
+    ForEachKmlFix(samples, [&](const GpsSample& s, double lat, double lon) {
+        const auto t = SampleTime(s);
+        out += (t ? LocalText(*t) : std::string()) + "," + FormatFixed6(lat) + "," + FormatFixed6(lon) + "," +
+               std::to_string(s.speedKmh) + "," + std::to_string(s.headingHalfDegrees * 2) + "," +
+               std::to_string(s.altitude) + "\n";
+    });
+    return out;
+}
+
+std::string GeoJson(const RecordingEntry& e, const std::vector<GpsSample>& samples) {
+    json coords = json::array();
+    ForEachKmlFix(samples, [&](const GpsSample&, double lat, double lon) { coords.push_back({lon, lat}); });
+    json doc = {{"type", "FeatureCollection"},
+                {"features",
+                 json::array({{{"type", "Feature"},
+                               {"properties", {{"name", e.fileName}, {"startTime", e.telemetry.startTime}}},
+                               {"geometry", {{"type", "LineString"}, {"coordinates", coords}}}}})}};
+    return Dump(doc) + "\n";
+}
+
+json TelemetryDocument(const RecordingCatalogue& c) {
+    const RecordingEntry& e = c.entries[0];
+    json gps = json::array(), accel = json::array(), track = json::array();
+    for (const GpsSample& s : c.gpsSamples) {
+        gps.push_back({{"latitude", s.latitude}, {"longitude", s.longitude}, {"altitude", s.altitude},
+                       {"speedKmh", s.speedKmh}, {"year", s.year}, {"month", s.month}, {"day", s.day},
+                       {"hour", s.hour}, {"minute", s.minute}, {"second", s.second},
+                       {"headingHalfDegrees", s.headingHalfDegrees}, {"fixFlags", s.fixFlags},
+                       {"reserved2", s.reserved2}, {"reserved3", s.reserved3}});
+    }
+    for (const GSensorSample& a : c.gsensorSamples) {
+        accel.push_back({a.x, a.y, a.z});
+    }
+    for (const TrackPoint& p : TrackPoints(c.gpsSamples)) {
+        track.push_back({p.latitude, p.longitude});
+    }
+    return {{"recordsPerSecond", c.recordsPerSecond}, {"gsensorFullScale", GSensorFullScale(e)},
+            {"gps", gps}, {"gsensor", accel}, {"track", track}};
+}
+
+std::optional<std::string> TrackText(const std::string& format, const RecordingCatalogue& c) {
+    const RecordingEntry& e = c.entries[static_cast<std::size_t>(c.currentIndex)];
+    if (format == "gpx") return Gpx(e, c.gpsSamples);
+    if (format == "csv") return Csv(c.gpsSamples);
+    if (format == "kml") return KmlDocument(e, c.gpsSamples);
+    if (format == "geojson") return GeoJson(e, c.gpsSamples);
+    return std::nullopt;
+}
+
+// ---- Commands ----
+
+int Scan(const std::vector<std::string>& args) {
+    std::string path;
+    bool asJson = false;
+    for (const std::string& a : args) {
+        if (a == "--json") {
+            asJson = true;
+        } else if (path.empty() && !a.starts_with("--")) {
+            path = a;
+        } else {
+            return Usage("unexpected argument " + a);
+        }
+    }
+    if (path.empty()) {
+        return Usage("scan needs a PATH");
+    }
+    RecordingCatalogue catalogue;
+    bool single = false;
+    if (!LoadPath(catalogue, path, single)) {
+        return kExitFailure;
+    }
+    if (single && catalogue.entries.empty()) {
+        std::cerr << path << ": not a recording that LUM can read\n";
+        return kExitFailure;
+    }
+    if (asJson) {
+        std::cout << Dump(CatalogueJson(catalogue)) << "\n";
+    } else {
+        PrintTable(catalogue);
+    }
+    return kExitOk;
+}
+
+bool ParseFormat(const std::vector<std::string>& args, std::size_t& i, std::string& format) {
+    if (i + 1 >= args.size()) {
+        return false;
+    }
+    format = args[++i];
+    return true;
+}
+
+int Telemetry(const std::vector<std::string>& args) {
+    std::string path, format = "json";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--format") {
+            if (!ParseFormat(args, i, format)) {
+                return Usage("--format needs a value");
+            }
+        } else if (path.empty() && !args[i].starts_with("--")) {
+            path = args[i];
+        } else {
+            return Usage("unexpected argument " + args[i]);
+        }
+    }
+    static const std::set<std::string> formats = {"json", "csv", "gpx", "kml", "geojson"};
+    if (path.empty() || !formats.contains(format)) {
+        return Usage(path.empty() ? "telemetry needs a FILE" : "unknown format " + format);
+    }
+    std::error_code ec;
+    if (fs::is_directory(ToFsPath(path), ec)) {
+        return Usage("telemetry needs a FILE, not a folder");
+    }
+    RecordingCatalogue catalogue;
+    bool single = false;
+    if (!LoadPath(catalogue, path, single)) {
+        return kExitFailure;
+    }
+    if (catalogue.entries.empty()) {
+        std::cerr << path << ": not a recording that LUM can read\n";
+        return kExitFailure;
+    }
+    if (!catalogue.LoadCurrentTelemetry(0)) {
+        std::cerr << path << ": cannot be opened\n";
+        return kExitFailure;
+    }
+    if (format == "json") {
+        std::cout << Dump(TelemetryDocument(catalogue)) << "\n";
+    } else {
+        std::cout << *TrackText(format, catalogue);
+    }
+    return kExitOk;
+}
+
+// Writes through a temporary file so a failed export never leaves half a file.
+bool WriteWhole(const fs::path& path, const std::string& text) {
+    fs::path temp = path;
+    temp += ".part";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (!out) {
+            std::error_code ec;
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+void Progress(std::size_t done, std::size_t total) {
+    if (!LUM_ISATTY(LUM_FILENO(stderr))) {
+        return;
+    }
+    constexpr int kWidth = 30;
+    const int filled = total == 0 ? kWidth : static_cast<int>(done * kWidth / total);
+    std::fprintf(stderr, "\r[%s%s] %zu/%zu", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(kWidth - filled), ' ').c_str(), done, total);
+    if (done == total) {
+        std::fprintf(stderr, "\n");
+    }
+}
+
+int Export(const std::vector<std::string>& args) {
+    std::string path, format, outDir;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--format") {
+            if (!ParseFormat(args, i, format)) {
+                return Usage("--format needs a value");
+            }
+        } else if (args[i] == "--out") {
+            if (i + 1 >= args.size()) {
+                return Usage("--out needs a folder");
+            }
+            outDir = args[++i];
+        } else if (path.empty() && !args[i].starts_with("--")) {
+            path = args[i];
+        } else {
+            return Usage("unexpected argument " + args[i]);
+        }
+    }
+    static const std::map<std::string, std::string> extension = {
+        {"gpx", ".gpx"}, {"kml", ".KML"}, {"csv", ".csv"}, {"geojson", ".geojson"}};
+    if (path.empty() || outDir.empty() || !extension.contains(format)) {
+        return Usage("export needs PATH, --format gpx|kml|csv|geojson and --out DIR");
+    }
+    RecordingCatalogue catalogue;
+    bool single = false;
+    if (!LoadPath(catalogue, path, single)) {
+        return kExitFailure;
+    }
+    std::error_code ec;
+    fs::create_directories(ToFsPath(outDir), ec);
+    if (!fs::is_directory(ToFsPath(outDir), ec)) {
+        std::cerr << outDir << ": cannot create the folder\n";
+        return kExitFailure;
+    }
+    std::set<std::string> used;
+    int failures = 0;
+    const std::size_t total = catalogue.entries.size();
+    for (std::size_t i = 0; i < total; ++i) {
+        const RecordingEntry& e = catalogue.entries[i];
+        if (!catalogue.LoadCurrentTelemetry(static_cast<int>(i))) {
+            std::cerr << "\n" << FullPath(e) << ": cannot be opened\n";
+            ++failures;
+            continue;
+        }
+        // One file per recording; the same name in two folders gets a number.
+        std::string stem = format == "kml" ? KmlFileName(e) : e.fileName;
+        const std::string ext = extension.at(format);
+        if (format == "kml") {
+            stem.resize(stem.size() - 4);
+        } else if (const auto dot = stem.rfind('.'); dot != std::string::npos && dot > 0) {
+            stem.resize(dot);
+        }
+        std::string name = stem + ext;
+        for (int n = 2; used.contains(name); ++n) {
+            name = stem + "-" + std::to_string(n) + ext;
+        }
+        used.insert(name);
+        if (!WriteWhole(ToFsPath(outDir) / ToFsPath(name), *TrackText(format, catalogue))) {
+            std::cerr << "\n" << name << ": cannot be written\n";
+            ++failures;
+        }
+        Progress(i + 1, total);
+    }
+    std::cout << (total - static_cast<std::size_t>(failures)) << " of " << total << " recordings exported to "
+              << outDir << "\n";
+    return failures == 0 ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+}  // namespace lum
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        return lum::Usage();
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "scan") {
+        return lum::Scan(args);
+    }
+    if (command == "telemetry") {
+        return lum::Telemetry(args);
+    }
+    if (command == "export") {
+        return lum::Export(args);
+    }
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << lum::kUsage;
+        return lum::kExitOk;
+    }
+    return lum::Usage("unknown command " + command);
+}
