@@ -33,9 +33,9 @@ void BM_Load(benchmark::State& state) {
         benchmark::DoNotOptimize(found);
     }
     state.counters["recordings"] = static_cast<double>(found);
-    state.counters["per_recording_us"] =
-        benchmark::Counter(static_cast<double>(found), benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+    state.counters["per_recording_us"] = benchmark::Counter(
+        static_cast<double>(found),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
 

@@ -9,7 +9,9 @@ namespace lum {
 
 namespace {
 
-bool Is(const char* id, const char* want) { return std::memcmp(id, want, 4) == 0; }
+bool Is(const char* id, const char* want) {
+    return std::memcmp(id, want, 4) == 0;
+}
 
 bool IsPrintableId(const char* id) {
     for (int i = 0; i < 4; ++i) {
@@ -42,7 +44,8 @@ bool ReadChunk(BoundedFile& f, std::uint64_t cursor, std::uint64_t fileSize, Chu
 }  // namespace
 
 bool HasSideTextName(std::string_view path) {
-    if (path.find(".AVI") == std::string_view::npos && path.find(".avi") == std::string_view::npos) {
+    if (path.find(".AVI") == std::string_view::npos &&
+        path.find(".avi") == std::string_view::npos) {
         return false;
     }
     const std::string_view tail = Utf8Tail(path, 13);

@@ -13,10 +13,10 @@ namespace lum {
 bool HasSideTextName(std::string_view utf8Path);
 
 class CLumAviParser : public CLumParserBase {
-public:
+  public:
     std::int32_t Parse(std::string_view utf8Path) override;
 
-private:
+  private:
     bool ReadStreamHeader(std::uint64_t& cursor, std::uint64_t fileSize);
     bool truncated_ = false;
 };

@@ -10,7 +10,7 @@
 namespace lum {
 
 class BoundedFile {
-public:
+  public:
     BoundedFile() = default;
     BoundedFile(const BoundedFile&) = delete;
     BoundedFile& operator=(const BoundedFile&) = delete;
@@ -25,7 +25,7 @@ public:
     // Reads exactly n bytes at offset; false (and nothing trusted) otherwise.
     bool ReadAt(std::uint64_t offset, void* out, std::size_t n);
 
-private:
+  private:
     std::ifstream stream_;
     std::uint64_t size_ = 0;
 };

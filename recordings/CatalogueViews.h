@@ -11,7 +11,7 @@
 namespace lum {
 
 class IFileListView {
-public:
+  public:
     virtual ~IFileListView() = default;
     // One row per recording; entryIndex becomes the row's item data. 1 when added, 0 when refused.
     virtual int AddRow(int entryIndex, std::string_view folder, std::string_view fileName,
@@ -25,7 +25,7 @@ public:
 
 // A list of groups; the desktop program never attaches one.
 class IGroupListView {
-public:
+  public:
     virtual ~IGroupListView() = default;
     virtual void AddGroupRow(int groupNumber, std::uint16_t width, std::uint16_t height,
                              std::uint64_t totalDurationMs, std::uint64_t totalSize,
@@ -36,7 +36,7 @@ public:
 };
 
 class IGSensorCurveView {
-public:
+  public:
     virtual ~IGSensorCurveView() = default;
     virtual void SetScale(double fullScale, double range) = 0;
     virtual bool ClearSamples() = 0;
@@ -46,14 +46,14 @@ public:
 };
 
 class IMapView {
-public:
+  public:
     virtual ~IMapView() = default;
     virtual bool RunScript(const std::string& script) = 0;
 };
 
 // The video surface doubles as the scan's progress display.
 class IVideoSurfaceView {
-public:
+  public:
     virtual ~IVideoSurfaceView() = default;
     // Shows the number of files examined so far and repaints at once.
     virtual void ShowScanCount(int count) = 0;
@@ -61,7 +61,7 @@ public:
 
 // What the file operations need from the main window: progress and questions.
 class ICatalogueHost {
-public:
+  public:
     virtual ~ICatalogueHost() = default;
     virtual void ShowProgress(int percent, const std::string& text) = 0;
     virtual void HideProgress() = 0;

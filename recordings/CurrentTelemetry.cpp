@@ -106,12 +106,13 @@ struct DecimalField {
         }
     }
     double Value() const {
-        return static_cast<double>(whole) + static_cast<double>(fraction) / std::pow(10.0, fractionDigits);
+        return static_cast<double>(whole) +
+               static_cast<double>(fraction) / std::pow(10.0, fractionDigits);
     }
 };
 
 struct SideRecord {
-    IntField ints[17];        // fields 0-2, 10-15 are integers
+    IntField ints[17];          // fields 0-2, 10-15 are integers
     DecimalField decimals[17];  // fields 5, 7, 8, 9 are decimals
     bool valid = false;
     char ns = 0, ew = 0;
@@ -228,8 +229,8 @@ void RecordingCatalogue::FeedCurve(double fullScale, std::uint32_t durationMs, b
     curve_->ClearSamples();
     if (loadSamples) {
         curve_->LoadSamples(gsensorSamples.data(), count);
-        curve_->SetSampleRate(durationMs == 0 ? 0.0
-                                              : static_cast<double>(count) / static_cast<double>(durationMs));
+        curve_->SetSampleRate(
+            durationMs == 0 ? 0.0 : static_cast<double>(count) / static_cast<double>(durationMs));
     }
 }
 
@@ -246,7 +247,8 @@ std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples) {
     std::vector<TrackPoint> points;
     for (const GpsSample& s : samples) {
         if (IsPlottable(s)) {
-            points.push_back({NmeaToDegrees(s.latitude / 100.0), NmeaToDegrees(s.longitude / 100.0)});
+            points.push_back(
+                {NmeaToDegrees(s.latitude / 100.0), NmeaToDegrees(s.longitude / 100.0)});
         }
     }
     return points;
@@ -279,7 +281,8 @@ bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
     const std::uint32_t blocks = std::min<std::uint32_t>(t.blockCount, kMaxTelemetryBlocks);
     const std::uint32_t indexed = std::min<std::uint32_t>(t.gpsIndexCount, kMaxTelemetryBlocks);
 
-    auto readBlocks = [&](const auto& offsets, std::uint32_t count, std::size_t size, std::size_t stride) {
+    auto readBlocks = [&](const auto& offsets, std::uint32_t count, std::size_t size,
+                          std::size_t stride) {
         // Every block must lie inside the file; otherwise the source gives no data at all.
         for (std::uint32_t k = 0; k < count; ++k) {
             if (offsets[k] + kBlockLead + size > length) {
@@ -319,7 +322,8 @@ bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
         bool accelRead = false;
         if (t.gsensorDataSize > 0 && t.gsensorDataSize <= kMaxTelemetryBytes &&
             t.gsensorDataOffset + t.gsensorDataSize <= length) {
-            std::vector<std::uint8_t> raw(t.gsensorDataSize / kGSensorRecordSize * kGSensorRecordSize);
+            std::vector<std::uint8_t> raw(t.gsensorDataSize / kGSensorRecordSize *
+                                          kGSensorRecordSize);
             if (file.ReadAt(t.gsensorDataOffset, raw.data(), raw.size())) {
                 gsensorSamples.resize(raw.size() / kGSensorRecordSize);
                 std::memcpy(gsensorSamples.data(), raw.data(), raw.size());

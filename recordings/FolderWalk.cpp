@@ -32,7 +32,8 @@ std::vector<Listed> ListFolder(const fs::path& dir) {
         const bool isDir = it->is_directory(typeEc);  // follows links, like the card's own folders
         out.push_back({std::move(name), isDir && !typeEc});
     }
-    std::sort(out.begin(), out.end(), [](const Listed& a, const Listed& b) { return a.name < b.name; });
+    std::sort(out.begin(), out.end(),
+              [](const Listed& a, const Listed& b) { return a.name < b.name; });
     return out;
 }
 

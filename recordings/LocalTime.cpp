@@ -4,8 +4,8 @@
 
 namespace lum {
 
-std::optional<std::int64_t> LocalDateTimeToEpoch(int year, int month, int day, int hour,
-                                                 int minute, int second) {
+std::optional<std::int64_t> LocalDateTimeToEpoch(int year, int month, int day, int hour, int minute,
+                                                 int second) {
     std::tm tm{};
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;

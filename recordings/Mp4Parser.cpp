@@ -16,7 +16,9 @@ constexpr std::uint64_t kBoxHeader = 8;
 struct BoxHeader {
     std::uint32_t size = 0;
     char type[4] = {};
-    bool Is(std::string_view t) const { return t.size() == 4 && std::memcmp(type, t.data(), 4) == 0; }
+    bool Is(std::string_view t) const {
+        return t.size() == 4 && std::memcmp(type, t.data(), 4) == 0;
+    }
 };
 
 bool ReadHeader(BoundedFile& f, std::uint64_t at, BoxHeader& h) {
@@ -115,13 +117,15 @@ void CLum3gpParser::ReadDuration(std::uint64_t payload, std::uint32_t size) {
         return;  // no duration can be known
     }
     // Split so a 64-bit duration times 1000 cannot overflow; truncated to 32 bits as stored.
-    const std::uint64_t ms = duration / timescale * 1000u + duration % timescale * 1000u / timescale;
+    const std::uint64_t ms =
+        duration / timescale * 1000u + duration % timescale * 1000u / timescale;
     work_.durationMs = static_cast<std::uint32_t>(ms);
 }
 
 void CLum3gpParser::ReadFrameSize(std::uint64_t payload, std::uint32_t size) {
     std::uint8_t head[8];
-    if (size < sizeof head || !file_.ReadAt(payload, head, sizeof head) || LoadBe32(head + 4) == 0) {
+    if (size < sizeof head || !file_.ReadAt(payload, head, sizeof head) ||
+        LoadBe32(head + 4) == 0) {
         return;
     }
     std::uint64_t cursor = payload + 8;
@@ -158,8 +162,8 @@ void CLum3gpParser::ReadBlockOffsets(std::uint64_t moovPayload, std::uint32_t mo
     const std::int64_t bits = LoadBe16(sound + 34);
     const std::int64_t rate = LoadBe16(sound + 40);
     // One second of audio, as the camera's 32-bit arithmetic computes it.
-    const auto perSecond = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(channels * (bits / 8) * rate));
+    const auto perSecond =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(channels * (bits / 8) * rate));
     const std::int64_t stride = ((std::int64_t{perSecond} - 1) / 32768 + 1) * 32768;
 
     at = stblPayload;
@@ -188,7 +192,8 @@ void CLum3gpParser::ReadMoov(std::uint64_t payload, std::uint32_t size, bool upp
         ReadDuration(cursor, mdhd);
     }
     cursor = payload;
-    if (const std::uint32_t stsd = FindPath({"trak", "mdia", "minf", "stbl", "stsd"}, cursor, size)) {
+    if (const std::uint32_t stsd =
+            FindPath({"trak", "mdia", "minf", "stbl", "stsd"}, cursor, size)) {
         ReadFrameSize(cursor, stsd);
     }
     if (upperMov) {

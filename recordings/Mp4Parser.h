@@ -10,7 +10,7 @@
 namespace lum {
 
 class CLum3gpParser : public CLumParserBase {
-public:
+  public:
     std::int32_t Parse(std::string_view utf8Path) override;
 
     // Walks sibling boxes from cursor within limit bytes. Returns the payload
@@ -20,7 +20,7 @@ public:
     std::uint32_t FindPath(std::initializer_list<std::string_view> types, std::uint64_t& cursor,
                            std::uint64_t limit);
 
-private:
+  private:
     void ReadGpsIndex(std::uint64_t payload, std::uint32_t size);
     void ReadMoov(std::uint64_t payload, std::uint32_t size, bool upperMov);
     void ReadDuration(std::uint64_t payload, std::uint32_t size);

@@ -15,7 +15,9 @@ std::string FromFsPath(const std::filesystem::path& p) {
 }
 
 namespace {
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 }  // namespace
 
 std::size_t Utf8Length(std::string_view s) {

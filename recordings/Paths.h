@@ -16,7 +16,9 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-inline bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+inline bool IsPathSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 inline bool EndsWithSeparator(std::string_view s) {
     return !s.empty() && IsPathSeparator(s.back());
 }

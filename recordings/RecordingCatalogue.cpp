@@ -41,7 +41,8 @@ std::u16string ToUtf16(std::string_view s) {
         std::uint32_t cp = c;
         std::size_t len = 1;
         if (c >= 0xF0 && i + 3 < s.size()) {
-            cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) | (s[i + 3] & 0x3Fu);
+            cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
+                 (s[i + 3] & 0x3Fu);
             len = 4;
         } else if (c >= 0xE0 && i + 2 < s.size()) {
             cp = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
@@ -266,8 +267,12 @@ void RecordingCatalogue::SortBy(bool byNameKey, bool ascending) {
     entries = std::move(sorted);
 }
 
-void RecordingCatalogue::SortByNameKey(bool ascending) { SortBy(true, ascending); }
-void RecordingCatalogue::SortByFileName(bool ascending) { SortBy(false, ascending); }
+void RecordingCatalogue::SortByNameKey(bool ascending) {
+    SortBy(true, ascending);
+}
+void RecordingCatalogue::SortByFileName(bool ascending) {
+    SortBy(false, ascending);
+}
 
 void RecordingCatalogue::ClearHighlights() {
     if (groupList_ != nullptr && currentGroup >= 0) {
@@ -349,8 +354,9 @@ void RecordingCatalogue::FillList() {
     }
     for (const RowRecord& r : rows) {
         const RecordingEntry& e = entries[r.entryIndex];
-        fileList_->AddRow(r.entryIndex, e.rootFolder + e.subFolder, e.fileName, e.telemetry.fileSize,
-                          e.flags, e.telemetry.hasSideText, e.telemetry.startTime);
+        fileList_->AddRow(r.entryIndex, e.rootFolder + e.subFolder, e.fileName,
+                          e.telemetry.fileSize, e.flags, e.telemetry.hasSideText,
+                          e.telemetry.startTime);
     }
 }
 

@@ -39,7 +39,7 @@ std::string_view NameSortKey(std::string_view fileName);
 int CompareUtf16(std::string_view a, std::string_view b);
 
 class RecordingCatalogue {
-public:
+  public:
     // The views are not owned; any may be null.
     void Bind(IFileListView* fileList, IGSensorCurveView* curve, IMapView* map,
               ICatalogueHost* host);
@@ -91,7 +91,7 @@ public:
     IMapView* Map() const { return map_; }
     ICatalogueHost* Host() const { return host_; }
 
-private:
+  private:
     void SortBy(bool byNameKey, bool ascending);
     void ClearHighlights();
     void FeedCurve(double fullScale, std::uint32_t durationMs, bool loadSamples);
@@ -106,7 +106,7 @@ private:
 };
 
 struct TrackPoint {
-    double latitude;   // decimal degrees
+    double latitude;  // decimal degrees
     double longitude;
 };
 // The points of a track as the map draws them: valid fixes whose NMEA values

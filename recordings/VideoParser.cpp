@@ -29,7 +29,8 @@ bool QueryFileStatus(std::string_view utf8Path, FileStatus& status) {
         status.modificationTime =
             std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
     }
-    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const fs::perms writable =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     status.readOnly = (st.permissions() & writable) == fs::perms::none;
     const std::string name = FromFsPath(p.filename());
     status.hidden = !name.empty() && name[0] == '.';

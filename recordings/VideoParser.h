@@ -21,7 +21,7 @@ struct FileStatus {
 bool QueryFileStatus(std::string_view utf8Path, FileStatus& status);
 
 class CLumVideoParser {
-public:
+  public:
     virtual ~CLumVideoParser() = default;
 
     // Where a successful Parse writes its results; not owned.
@@ -37,11 +37,11 @@ public:
 
 // The shared state of both real readers.
 class CLumParserBase : public CLumVideoParser {
-public:
+  public:
     void SetTarget(TelemetryIndex* target) override { target_ = target; }
     void SetStatusTarget(FileStatus* status) override { status_ = status; }
 
-protected:
+  protected:
     // Clears the working copy and opens the file; false when it cannot be opened.
     bool Begin(std::string_view utf8Path);
     // Reads the "gps0" records from the payload start, taking the start time

@@ -45,9 +45,11 @@ bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
             ClearReadOnly(path);
             std::error_code ec;
             if (fs::remove(ToFsPath(path), ec) && !ec) {
-                catalogue.entries.erase(catalogue.entries.begin() + static_cast<std::ptrdiff_t>(index));
+                catalogue.entries.erase(catalogue.entries.begin() +
+                                        static_cast<std::ptrdiff_t>(index));
                 if (index < catalogue.rows.size()) {
-                    catalogue.rows.erase(catalogue.rows.begin() + static_cast<std::ptrdiff_t>(index));
+                    catalogue.rows.erase(catalogue.rows.begin() +
+                                         static_cast<std::ptrdiff_t>(index));
                 }
                 ++deleted;
             }
@@ -137,7 +139,9 @@ bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
 
 namespace {
 
-std::string PercentText(int percent) { return std::to_string(percent) + " %"; }
+std::string PercentText(int percent) {
+    return std::to_string(percent) + " %";
+}
 
 // Copies beside the target first and renames it into place, so an existing file
 // is replaced only by a complete copy.

@@ -40,8 +40,9 @@ std::string FormatLocal(std::int64_t t, const char* pattern) {
     char buf[64];
     const int n = std::snprintf(buf, sizeof buf, pattern, dt->year, dt->month, dt->day, dt->hour,
                                 dt->minute, dt->second);
-    return n > 0 && static_cast<std::size_t>(n) < sizeof buf ? std::string(buf, static_cast<std::size_t>(n))
-                                                              : std::string();
+    return n > 0 && static_cast<std::size_t>(n) < sizeof buf
+               ? std::string(buf, static_cast<std::size_t>(n))
+               : std::string();
 }
 
 constexpr std::string_view kFooter =
@@ -50,7 +51,9 @@ static_assert(kFooter.size() == 82);
 
 }  // namespace
 
-KmlWriter::~KmlWriter() { Abandon(); }
+KmlWriter::~KmlWriter() {
+    Abandon();
+}
 
 void KmlWriter::Abandon() {
     if (out_.is_open()) {
@@ -87,27 +90,35 @@ bool KmlWriter::Put(std::string_view text) {
     return !failed_;
 }
 
-std::string KmlHeaderText(std::string_view fileName, std::string_view subFolder, std::int64_t startTime) {
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                       "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n    <name>";
+std::string KmlHeaderText(std::string_view fileName, std::string_view subFolder,
+                          std::int64_t startTime) {
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n    <name>";
     text += EscapeXml(fileName);
     text += "</name>\n\t<description></description>\n";
-    text += "    <Style id=\"blueLine\">\n      <LineStyle>\n        <color>ffff0000</color>\n"
-            "        <width>4</width>\n      </LineStyle>\n    </Style>\n    <Placemark>\n"
-            "      <name>CAR PATH</name>\n      <description>GPS Path of Car DV ";
-    const std::string where = "\"" + std::string(subFolder) + kPathSeparator + std::string(fileName) + "\"" +
+    text +=
+        "    <Style id=\"blueLine\">\n      <LineStyle>\n        <color>ffff0000</color>\n"
+        "        <width>4</width>\n      </LineStyle>\n    </Style>\n    <Placemark>\n"
+        "      <name>CAR PATH</name>\n      <description>GPS Path of Car DV ";
+    const std::string where = "\"" + std::string(subFolder) + kPathSeparator +
+                              std::string(fileName) + "\"" +
                               FormatLocal(startTime, " %04d/%02d/%02d %02d:%02d:%02d");
     text += EscapeXml(where);
-    text += "</description>\n      <styleUrl>#blueLine</styleUrl>\n      <LineString>\n"
-            "        <altitudeMode>relative</altitudeMode>\n        <coordinates>\n";
+    text +=
+        "</description>\n      <styleUrl>#blueLine</styleUrl>\n      <LineString>\n"
+        "        <altitudeMode>relative</altitudeMode>\n        <coordinates>\n";
     return text;
 }
 
 std::string KmlCoordinateText(double longitude, double latitude, std::int32_t altitude) {
-    return FormatFixed6(longitude) + "," + FormatFixed6(latitude) + "," + std::to_string(altitude) + "\n";
+    return FormatFixed6(longitude) + "," + FormatFixed6(latitude) + "," + std::to_string(altitude) +
+           "\n";
 }
 
-std::string_view KmlFooterText() { return kFooter; }
+std::string_view KmlFooterText() {
+    return kFooter;
+}
 
 std::string KmlDocument(const RecordingEntry& entry, const std::vector<GpsSample>& samples) {
     std::string text = KmlHeaderText(entry.fileName, entry.subFolder, entry.telemetry.startTime);
@@ -118,7 +129,8 @@ std::string KmlDocument(const RecordingEntry& entry, const std::vector<GpsSample
     return text;
 }
 
-bool KmlWriter::WriteHeader(std::string_view fileName, std::string_view subFolder, std::int64_t startTime) {
+bool KmlWriter::WriteHeader(std::string_view fileName, std::string_view subFolder,
+                            std::int64_t startTime) {
     return Put(KmlHeaderText(fileName, subFolder, startTime));
 }
 
@@ -181,7 +193,8 @@ std::optional<std::string> ExportKml(RecordingCatalogue& catalogue, std::string_
     const RecordingEntry& entry = catalogue.entries[index];
     const std::string path = std::string(folder) + KmlFileName(entry);
     KmlWriter writer;
-    if (!writer.OpenFile(path) || !writer.WriteHeader(entry.fileName, entry.subFolder, entry.telemetry.startTime)) {
+    if (!writer.OpenFile(path) ||
+        !writer.WriteHeader(entry.fileName, entry.subFolder, entry.telemetry.startTime)) {
         return std::nullopt;
     }
     bool written = true;

@@ -16,7 +16,7 @@ namespace lum {
 // replaces the target only once the footer is written, so a failed export
 // leaves no partial file behind.
 class KmlWriter {
-public:
+  public:
     KmlWriter() = default;
     KmlWriter(const KmlWriter&) = delete;
     KmlWriter& operator=(const KmlWriter&) = delete;
@@ -29,7 +29,7 @@ public:
     // Writes the footer, closes the file and puts it in place; false on any write error.
     bool WriteFooter();
 
-private:
+  private:
     bool Put(std::string_view text);
     void Abandon();
 
@@ -40,7 +40,7 @@ private:
 };
 
 struct KmlFolder {
-    std::string path;  // ends with a separator
+    std::string path;    // ends with a separator
     bool ready = false;  // exists or was created
 };
 
@@ -51,7 +51,8 @@ KmlFolder GetKmlFolder(std::string_view documentsFolder);
 std::string KmlFileName(const RecordingEntry& entry);
 
 // The pieces of the document, shared by the writer and the command line.
-std::string KmlHeaderText(std::string_view fileName, std::string_view subFolder, std::int64_t startTime);
+std::string KmlHeaderText(std::string_view fileName, std::string_view subFolder,
+                          std::int64_t startTime);
 std::string KmlCoordinateText(double longitude, double latitude, std::int32_t altitude);
 std::string_view KmlFooterText();
 // The fixes that go into a track: valid, converted to decimal degrees, inside the bound.

@@ -24,7 +24,7 @@ bool ReadOnly(const fs::path& p) {
 }
 
 class FileOperationsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetTimeZone("JST-9");
         catalogue.Bind(&views, &views, &views, &views);
@@ -57,7 +57,8 @@ TEST_F(FileOperationsTest, DeleteRemovesFilesAndRegroups) {
     MakeCard();
     ASSERT_TRUE(DeleteSelected(catalogue, {true, false}));
     EXPECT_FALSE(fs::exists(dir.path() / "card/DCIM/FILE140101-120000.MP4"));
-    EXPECT_FALSE(fs::exists(dir.path() / "card/DCIM/FILE140101-120200.MP4"));  // read-only, still deleted
+    EXPECT_FALSE(
+        fs::exists(dir.path() / "card/DCIM/FILE140101-120200.MP4"));  // read-only, still deleted
     ASSERT_EQ(catalogue.entries.size(), 1u);
     EXPECT_EQ(catalogue.groups.size(), 1u);
     EXPECT_EQ(views.rows.size(), 1u);

@@ -22,7 +22,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 class KmlExportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetTimeZone("JST-9");
         RecordingEntry e;
@@ -45,8 +45,9 @@ protected:
 };
 
 TEST_F(KmlExportTest, WritesTheDocumentByteForByte) {
-    catalogue.gpsSamples = {Fix(3730.12, 13945.0, 0), Fix(3730.12, 13945.0, 0, 0),  // no fix: left out
-                            Fix(20000.0, 13945.0, 0),                                   // beyond the bound
+    catalogue.gpsSamples = {Fix(3730.12, 13945.0, 0),
+                            Fix(3730.12, 13945.0, 0, 0),  // no fix: left out
+                            Fix(20000.0, 13945.0, 0),     // beyond the bound
                             Fix(-3350.5, -7040.25, -12)};
     const KmlFolder folder = GetKmlFolder(FromFsPath(dir.path()));
     ASSERT_TRUE(folder.ready);
@@ -69,7 +70,9 @@ TEST_F(KmlExportTest, WritesTheDocumentByteForByte) {
         "    </Style>\n"
         "    <Placemark>\n"
         "      <name>CAR PATH</name>\n"
-        "      <description>GPS Path of Car DV \"DCIM" + sep + sep + "FILE160517-140327F.MOV\" 2016/05/17 14:03:27</description>\n"
+        "      <description>GPS Path of Car DV \"DCIM" +
+        sep + sep +
+        "FILE160517-140327F.MOV\" 2016/05/17 14:03:27</description>\n"
         "      <styleUrl>#blueLine</styleUrl>\n"
         "      <LineString>\n"
         "        <altitudeMode>relative</altitudeMode>\n"
@@ -111,7 +114,8 @@ TEST_F(KmlExportTest, NamesAndFailures) {
     EXPECT_FALSE(ExportKml(catalogue, FromFsPath(dir.path())).has_value());
     catalogue.entries.push_back(e);
     catalogue.currentIndex = 0;
-    EXPECT_FALSE(ExportKml(catalogue, FromFsPath(dir.path() / "missing") + kPathSeparator).has_value());
+    EXPECT_FALSE(
+        ExportKml(catalogue, FromFsPath(dir.path() / "missing") + kPathSeparator).has_value());
 }
 
 TEST_F(KmlExportTest, WriterWithoutAFileDoesNothing) {

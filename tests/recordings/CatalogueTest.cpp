@@ -21,17 +21,19 @@ Bytes SmallMp4(const std::string& idit) {
 
 TEST(FolderWalkTest, SubtreesFirstHiddenSkippedLoopsNotFollowed) {
     TempDir dir;
-    for (const char* f : {"b.txt", "a/x.txt", "a/sub/y.txt", "c/z.txt", ".hidden/h.txt", "a/.h.txt"}) {
+    for (const char* f :
+         {"b.txt", "a/x.txt", "a/sub/y.txt", "c/z.txt", ".hidden/h.txt", "a/.h.txt"}) {
         dir.Write(f, {1});
     }
     fs::create_directory_symlink(dir.path(), dir.path() / "a" / "sub" / "loop");
     std::vector<std::string> seen;
-    ASSERT_EQ(WalkFolder(FromFsPath(dir.path()), [&](const WalkItem& i) {
-                  seen.push_back(i.relativePath + i.name + (i.isDirectory ? "/" : ""));
-              }),
+    ASSERT_EQ(WalkFolder(FromFsPath(dir.path()),
+                         [&](const WalkItem& i) {
+                             seen.push_back(i.relativePath + i.name + (i.isDirectory ? "/" : ""));
+                         }),
               WalkResult::Done);
-    const std::vector<std::string> want = {"a/", "a/sub/", "a/sub/loop/", "a/sub/y.txt", "a/x.txt",
-                                           "b.txt", "c/", "c/z.txt"};
+    const std::vector<std::string> want = {"a/",      "a/sub/", "a/sub/loop/", "a/sub/y.txt",
+                                           "a/x.txt", "b.txt",  "c/",          "c/z.txt"};
     EXPECT_EQ(seen, want);
     EXPECT_EQ(WalkFolder(FromFsPath(dir.path() / "missing"), [](const WalkItem&) {}),
               WalkResult::RootMissing);
@@ -46,7 +48,9 @@ TEST(FolderWalkTest, DeepTreesStopAtTheBound) {
     fs::create_directories(p);
     std::size_t deepest = 0;
     WalkFolder(FromFsPath(dir.path()), [&](const WalkItem& i) {
-        deepest = std::max(deepest, std::count(i.relativePath.begin(), i.relativePath.end(), kPathSeparator) + std::size_t{1});
+        deepest = std::max(
+            deepest, std::count(i.relativePath.begin(), i.relativePath.end(), kPathSeparator) +
+                         std::size_t{1});
     });
     EXPECT_EQ(deepest, kMaxWalkDepth);
 }
@@ -69,7 +73,8 @@ TEST(CatalogueNamesTest, FilterAndSortKey) {
     for (const char* ok : {"FILE0001.MOV", "EMER140101-120000.MP4", "ab-_1.AVI"}) {
         EXPECT_TRUE(IsRecordingName(ok)) << ok;
     }
-    for (const char* bad : {"FILE0001.mov", "FI.E0001.MOV", "FILE0001.3GP", "駐車0001.MP4", ".MOV"}) {
+    for (const char* bad :
+         {"FILE0001.mov", "FI.E0001.MOV", "FILE0001.3GP", "駐車0001.MP4", ".MOV"}) {
         EXPECT_FALSE(IsRecordingName(bad)) << bad;
     }
     EXPECT_EQ(NameSortKey("FILE140101-123456.MOV"), "140101-123456");
@@ -81,7 +86,7 @@ TEST(CatalogueNamesTest, FilterAndSortKey) {
 }
 
 class CatalogueTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetTimeZone("JST-9");
         catalogue.Bind(&views, &views, &views, &views);
@@ -97,11 +102,12 @@ TEST_F(CatalogueTest, LoadsSortsFlagsAndListsACard) {
     dir.Write("DCIM/EMER140101-120000.MP4", SmallMp4("2014-01-01 12:00:00"));
     dir.Write("DCIM/MANG140101-120200.MP4", SmallMp4("2014-01-01 12:02:00"));
     dir.Write("PARK140101-130000.MP4", SmallMp4("2014-01-01 13:00:00"));
-    dir.Write("FILE0001.mov", SmallMp4("2014-01-01 12:00:00"));  // lower-case: not offered
+    dir.Write("FILE0001.mov", SmallMp4("2014-01-01 12:00:00"));   // lower-case: not offered
     dir.Write("FILE0002.MP4", Text("not a recording"));           // rejected by its reader
     dir.Write(".FILE0003.MP4", SmallMp4("2014-01-01 12:00:00"));  // hidden: not even counted
     const std::string ro = dir.Write("DCIM/SOS_140101-125900.MP4", SmallMp4("2014-01-01 12:59:00"));
-    fs::permissions(ToFsPath(ro), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(ToFsPath(ro),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
 
     ASSERT_TRUE(catalogue.Load(FromFsPath(dir.path()), ""));
@@ -128,7 +134,8 @@ TEST_F(CatalogueTest, LoadsSortsFlagsAndListsACard) {
     EXPECT_EQ(catalogue.groups[0].totalDurationMs, 180000u);
     ASSERT_EQ(views.rows.size(), 5u);
     EXPECT_EQ(views.rows[1].fileName, "FILE140101-120100.MOV");
-    EXPECT_EQ(views.rows[1].folder, catalogue.entries[1].rootFolder + catalogue.entries[1].subFolder);
+    EXPECT_EQ(views.rows[1].folder,
+              catalogue.entries[1].rootFolder + catalogue.entries[1].subFolder);
     EXPECT_EQ(catalogue.rows[4].groupNumber, 1);
     EXPECT_EQ(catalogue.rows[4].indexInGroup, 1);
 
@@ -171,8 +178,8 @@ TEST_F(CatalogueTest, GroupsJoinWithinTwoSeconds) {
     catalogue.BuildGroups();
     ASSERT_EQ(catalogue.groups.size(), 2u);
     EXPECT_EQ(catalogue.groups[0].entryCount, 2);  // R2 starts 1 s after R1 ends
-    EXPECT_EQ(catalogue.groups[1].firstEntry, 2);   // R3 overlaps R2 by 56 s
-    EXPECT_EQ(catalogue.groups[1].entryCount, 2);   // R4 starts 2 s after R3 ends
+    EXPECT_EQ(catalogue.groups[1].firstEntry, 2);  // R3 overlaps R2 by 56 s
+    EXPECT_EQ(catalogue.groups[1].entryCount, 2);  // R4 starts 2 s after R3 ends
     EXPECT_EQ(catalogue.rows[3].indexInGroup, 1);
     EXPECT_EQ(catalogue.groups[1].totalDurationMs, 120000u);
 }

@@ -16,20 +16,23 @@ using namespace lum::test;
 
 // A ".MOV" whose n per-second blocks lie where the audio chunk offsets plus the
 // 32768-byte stride (1 channel, 16 bits, 8000 Hz) put them.
-Bytes MovWithBlocks(int n, const std::function<BlockFields(int)>& fields, std::uint32_t* lastOffset = nullptr) {
+Bytes MovWithBlocks(int n, const std::function<BlockFields(int)>& fields,
+                    std::uint32_t* lastOffset = nullptr) {
     auto build = [&](std::uint32_t base) {
         std::vector<std::uint32_t> offsets;
         for (int k = 0; k < n; ++k) {
             offsets.push_back(base + static_cast<std::uint32_t>(k) * 200);
         }
-        return Cat({Ftyp(), Box("moov", {VideoTrak(640, 360, 1000, static_cast<std::uint32_t>(n) * 1000),
-                                         AudioTrak(1, 16, 8000, offsets)})});
+        return Cat(
+            {Ftyp(), Box("moov", {VideoTrak(640, 360, 1000, static_cast<std::uint32_t>(n) * 1000),
+                                  AudioTrak(1, 16, 8000, offsets)})});
     };
     const std::uint32_t base = static_cast<std::uint32_t>(build(0).size()) + 8;
     Bytes image = build(base);
     Bytes media;
     for (int k = 0; k < n; ++k) {
-        PlaceAt(media, static_cast<std::uint64_t>(k) * 200 + 32768 + 16, TelemetryBlock(176, 20, fields(k)));
+        PlaceAt(media, static_cast<std::uint64_t>(k) * 200 + 32768 + 16,
+                TelemetryBlock(176, 20, fields(k)));
     }
     Append(image, Box("mdat", media));
     if (lastOffset != nullptr) {
@@ -39,7 +42,7 @@ Bytes MovWithBlocks(int n, const std::function<BlockFields(int)>& fields, std::u
 }
 
 class CurrentTelemetryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetTimeZone("JST-9");
         catalogue.Bind(&views, &views, &views, &views);
@@ -95,8 +98,9 @@ TEST_F(CurrentTelemetryTest, MovBlocksBecomeSamplesTrackAndCurve) {
     EXPECT_EQ(catalogue.gsensorSamples[4].z, 1);
     EXPECT_EQ(catalogue.gsensorSamples[5].x, -3);  // the next block's first sample
 
-    EXPECT_EQ(views.curve, (std::vector<std::string>{"SetScale 8.000000 2.000000", "ClearSamples",
-                                                     "LoadSamples 1500", "SetSampleRate 0.005000"}));
+    EXPECT_EQ(views.curve,
+              (std::vector<std::string>{"SetScale 8.000000 2.000000", "ClearSamples",
+                                        "LoadSamples 1500", "SetSampleRate 0.005000"}));
     ASSERT_EQ(views.scripts.size(), 2u + 299u);
     EXPECT_EQ(views.scripts[0], "pathdrived_delete()");
     EXPECT_EQ(views.scripts[1], "path_delete()");
@@ -106,7 +110,8 @@ TEST_F(CurrentTelemetryTest, MovBlocksBecomeSamplesTrackAndCurve) {
 
 TEST_F(CurrentTelemetryTest, BlocksPastTheEndGiveNoTelemetryAndClearTheCurve) {
     std::uint32_t last = 0;
-    Bytes mov = MovWithBlocks(3, [](int) { return BlockFields{}; }, &last);
+    Bytes mov = MovWithBlocks(
+        3, [](int) { return BlockFields{}; }, &last);
     mov.resize(last + 16 + 100);  // the last block is cut short
     ASSERT_TRUE(LoadOne("FILE0002.MOV", mov));
     EXPECT_TRUE(catalogue.gpsSamples.empty());
@@ -121,7 +126,8 @@ TEST_F(CurrentTelemetryTest, GpsIndexBlocksUseTheShortStride) {
     // Index entries point at blocks inside an mdat; blocks are 136 bytes with 12-byte samples.
     const Bytes moov = Box("moov", {VideoTrak(640, 360, 1000, 2000)});
     const std::uint32_t indexBoxSize = 8 + 8 + 2 * 8;
-    const std::uint32_t media = static_cast<std::uint32_t>(Ftyp().size() + indexBoxSize + moov.size() + 8);
+    const std::uint32_t media =
+        static_cast<std::uint32_t>(Ftyp().size() + indexBoxSize + moov.size() + 8);
     BlockFields f;
     f.accel[1][0] = 16;
     f.accel[2][2] = -16;
@@ -165,9 +171,11 @@ TEST_F(CurrentTelemetryTest, SideTextParsingRules) {
 }
 
 TEST_F(CurrentTelemetryTest, SideTextOnlyBesideShortNamedAvi) {
-    const Bytes avi = Riff({AviHeaderList(40000, 50, 640, 360), Chunk("gps0", GpsPayload(2, 0, {2014, 1, 1, 0, 0, 0})),
+    const Bytes avi = Riff({AviHeaderList(40000, 50, 640, 360),
+                            Chunk("gps0", GpsPayload(2, 0, {2014, 1, 1, 0, 0, 0})),
                             Chunk("gsen", GsensorPayload(5)), Movi(16)});
-    const std::string line = "12,00,01,A,N,3539.511000,E,13944.729600,42.5,0.0,14,1,2,-40,16,5,x,4\n";
+    const std::string line =
+        "12,00,01,A,N,3539.511000,E,13944.729600,42.5,0.0,14,1,2,-40,16,5,x,4\n";
     dir.Write("S0000001.TXT", Text(line + line + line));
     ASSERT_TRUE(LoadOne("S0000001.AVI", avi));
     EXPECT_EQ(catalogue.gpsSamples.size(), 3u);
@@ -182,9 +190,10 @@ TEST_F(CurrentTelemetryTest, SideTextOnlyBesideShortNamedAvi) {
 }
 
 TEST_F(CurrentTelemetryTest, PayloadsWithRateScaleAndBounds) {
-    const Bytes mp4 = Cat({Ftyp(), Box("gpsa", Attributes(5, 0)), Box("gsea", Attributes(0, 4)),
-                           Box("gps0", GpsPayload(10, 0, {2014, 1, 1, 0, 0, 0})), Box("gsen", GsensorPayload(100)),
-                           Box("moov", {VideoTrak(640, 360, 1000, 2000)})});
+    const Bytes mp4 =
+        Cat({Ftyp(), Box("gpsa", Attributes(5, 0)), Box("gsea", Attributes(0, 4)),
+             Box("gps0", GpsPayload(10, 0, {2014, 1, 1, 0, 0, 0})),
+             Box("gsen", GsensorPayload(100)), Box("moov", {VideoTrak(640, 360, 1000, 2000)})});
     ASSERT_TRUE(LoadOne("FILE0004.MP4", mp4));
     EXPECT_EQ(catalogue.recordsPerSecond, 5.0);
     ASSERT_EQ(catalogue.gpsSamples.size(), 10u);
@@ -204,8 +213,9 @@ TEST_F(CurrentTelemetryTest, PayloadsWithRateScaleAndBounds) {
 }
 
 TEST_F(CurrentTelemetryTest, FailuresLeaveNothingBehind) {
-    ASSERT_TRUE(LoadOne("FILE0005.MP4", Cat({Ftyp(), Box("gps0", GpsPayload(3, 0, {2014, 1, 1, 0, 0, 0})),
-                                              Box("moov", {VideoTrak(640, 360, 1000, 2000)})})));
+    ASSERT_TRUE(
+        LoadOne("FILE0005.MP4", Cat({Ftyp(), Box("gps0", GpsPayload(3, 0, {2014, 1, 1, 0, 0, 0})),
+                                     Box("moov", {VideoTrak(640, 360, 1000, 2000)})})));
     EXPECT_EQ(catalogue.gpsSamples.size(), 3u);
     EXPECT_FALSE(catalogue.LoadCurrentTelemetry(1));
     EXPECT_FALSE(catalogue.LoadCurrentTelemetry(-1));

@@ -36,14 +36,22 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
     }
     return out;
 }
-inline Bytes Text(std::string_view s) { return Bytes(s.begin(), s.end()); }
-inline Bytes Zeros(std::size_t n) { return Bytes(n, 0); }
+inline Bytes Text(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
+inline Bytes Zeros(std::size_t n) {
+    return Bytes(n, 0);
+}
 
-inline Bytes Be16(std::uint16_t v) { return {std::uint8_t(v >> 8), std::uint8_t(v)}; }
+inline Bytes Be16(std::uint16_t v) {
+    return {std::uint8_t(v >> 8), std::uint8_t(v)};
+}
 inline Bytes Be32(std::uint32_t v) {
     return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
 }
-inline Bytes Le16(std::uint16_t v) { return {std::uint8_t(v), std::uint8_t(v >> 8)}; }
+inline Bytes Le16(std::uint16_t v) {
+    return {std::uint8_t(v), std::uint8_t(v >> 8)};
+}
 inline Bytes Le32(std::uint32_t v) {
     return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
 }
@@ -79,7 +87,9 @@ inline Bytes Box(std::string_view type, std::initializer_list<Bytes> children) {
     return Box(type, Cat(children));
 }
 
-inline Bytes Ftyp() { return Box("ftyp", Cat({Text("isom"), Be32(0x200), Text("isomavc1")})); }
+inline Bytes Ftyp() {
+    return Box("ftyp", Cat({Text("isom"), Be32(0x200), Text("isomavc1")}));
+}
 
 inline Bytes Mdhd(std::uint32_t timescale, std::uint32_t duration) {
     return Box("mdhd", Cat({Be32(0), Be32(0), Be32(0), Be32(timescale), Be32(duration), Be32(0)}));
@@ -87,12 +97,14 @@ inline Bytes Mdhd(std::uint32_t timescale, std::uint32_t duration) {
 
 // A visual sample entry: width at payload offset 24, height at 26.
 inline Bytes Avc1(std::uint16_t width, std::uint16_t height) {
-    return Box("avc1", Cat({Zeros(6), Be16(1), Zeros(16), Be16(width), Be16(height),
-                            Be32(0x00480000), Be32(0x00480000), Be32(0), Be16(1), Zeros(32),
-                            Be16(0x18), Be16(0xFFFF)}));
+    return Box("avc1",
+               Cat({Zeros(6), Be16(1), Zeros(16), Be16(width), Be16(height), Be32(0x00480000),
+                    Be32(0x00480000), Be32(0), Be16(1), Zeros(32), Be16(0x18), Be16(0xFFFF)}));
 }
 
-inline Bytes Stsd(const Bytes& entry) { return Box("stsd", Cat({Be32(0), Be32(1), entry})); }
+inline Bytes Stsd(const Bytes& entry) {
+    return Box("stsd", Cat({Be32(0), Be32(1), entry}));
+}
 
 inline Bytes VideoTrak(std::uint16_t width, std::uint16_t height, std::uint32_t timescale,
                        std::uint32_t duration) {
@@ -117,9 +129,10 @@ inline Bytes Stco(const std::vector<std::uint32_t>& offsets) {
 
 inline Bytes AudioTrak(std::uint16_t channels, std::uint16_t bits, std::uint16_t rate,
                        const std::vector<std::uint32_t>& chunkOffsets) {
-    return Box("trak", {Box("mdia", {Mdhd(rate, rate * 60u),
-                                     Box("minf", {Box("stbl", {Stsd(SoundEntry(channels, bits, rate)),
-                                                               Stco(chunkOffsets)})})})});
+    return Box("trak",
+               {Box("mdia", {Mdhd(rate, rate * 60u),
+                             Box("minf", {Box("stbl", {Stsd(SoundEntry(channels, bits, rate)),
+                                                       Stco(chunkOffsets)})})})});
 }
 
 // "gps " index: entry count, then (offset, size) pairs.
@@ -141,8 +154,8 @@ inline Bytes GpsRecord(const GpsSample& s) {
     Bytes b = Cat({LeDouble(s.latitude), LeDouble(s.longitude),
                    Le32(static_cast<std::uint32_t>(s.altitude)),
                    Le16(static_cast<std::uint16_t>(s.speedKmh))});
-    for (std::uint8_t v : {s.year, s.month, s.day, s.hour, s.minute, s.second,
-                           s.headingHalfDegrees, s.fixFlags, s.reserved2, s.reserved3}) {
+    for (std::uint8_t v : {s.year, s.month, s.day, s.hour, s.minute, s.second, s.headingHalfDegrees,
+                           s.fixFlags, s.reserved2, s.reserved3}) {
         b.push_back(v);
     }
     return b;
@@ -188,7 +201,9 @@ inline Bytes GsensorPayload(int n) {
     return p;
 }
 
-inline Bytes Attributes(std::uint8_t b0, std::uint8_t b1) { return {b0, b1, 0, 0}; }
+inline Bytes Attributes(std::uint8_t b0, std::uint8_t b1) {
+    return {b0, b1, 0, 0};
+}
 
 // ---- RIFF AVI chunks (little-endian sizes) ----
 
@@ -220,8 +235,8 @@ inline Bytes Riff(std::initializer_list<Bytes> children) {
 }
 
 inline Bytes Avih(std::uint32_t usPerFrame, std::uint32_t frames) {
-    return Chunk("avih", Cat({Le32(usPerFrame), Le32(0), Le32(0), Le32(0x10), Le32(frames),
-                              Le32(0), Le32(2), Le32(0), Zeros(24)}));
+    return Chunk("avih", Cat({Le32(usPerFrame), Le32(0), Le32(0), Le32(0x10), Le32(frames), Le32(0),
+                              Le32(2), Le32(0), Zeros(24)}));
 }
 inline Bytes Strh(std::string_view type) {
     return Chunk("strh", Cat({Text(type), Zeros(52)}));
@@ -229,14 +244,19 @@ inline Bytes Strh(std::string_view type) {
 inline Bytes VideoStrf(std::uint32_t width, std::uint32_t height) {
     return Chunk("strf", Cat({Le32(40), Le32(width), Le32(height), Le16(1), Le16(24), Zeros(24)}));
 }
-inline Bytes AudioStrf() { return Chunk("strf", Cat({Le16(1), Le16(1), Le32(8000), Zeros(10)})); }
+inline Bytes AudioStrf() {
+    return Chunk("strf", Cat({Le16(1), Le16(1), Le32(8000), Zeros(10)}));
+}
 
 inline Bytes AviHeaderList(std::uint32_t usPerFrame, std::uint32_t frames, std::uint32_t width,
                            std::uint32_t height) {
-    return List("hdrl", {Avih(usPerFrame, frames), List("strl", {Strh("vids"), VideoStrf(width, height)}),
-                         List("strl", {Strh("auds"), AudioStrf()})});
+    return List("hdrl",
+                {Avih(usPerFrame, frames), List("strl", {Strh("vids"), VideoStrf(width, height)}),
+                 List("strl", {Strh("auds"), AudioStrf()})});
 }
-inline Bytes Movi(std::size_t frameBytes) { return List("movi", {Chunk("00dc", Zeros(frameBytes))}); }
+inline Bytes Movi(std::size_t frameBytes) {
+    return List("movi", {Chunk("00dc", Zeros(frameBytes))});
+}
 
 // ---- Files ----
 
@@ -244,7 +264,7 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 
 // A fresh folder below the system's temporary folder, removed with the object.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -253,7 +273,7 @@ public:
     // Writes bytes to a file below the folder and returns its UTF-8 path.
     std::string Write(std::string_view relative, const Bytes& bytes) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

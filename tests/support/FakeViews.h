@@ -17,13 +17,17 @@ struct RecordedRow {
     std::int64_t startTime;
 };
 
-class FakeViews : public IFileListView, public IGSensorCurveView, public IMapView,
-                  public IVideoSurfaceView, public ICatalogueHost {
-public:
-    int AddRow(int entryIndex, std::string_view folder, std::string_view fileName, std::uint64_t fileSize,
-               std::uint8_t flags, std::uint8_t hasSideText, std::int64_t startTime) override {
-        rows.push_back({entryIndex, std::string(folder), std::string(fileName), fileSize, flags, hasSideText,
-                        startTime});
+class FakeViews : public IFileListView,
+                  public IGSensorCurveView,
+                  public IMapView,
+                  public IVideoSurfaceView,
+                  public ICatalogueHost {
+  public:
+    int AddRow(int entryIndex, std::string_view folder, std::string_view fileName,
+               std::uint64_t fileSize, std::uint8_t flags, std::uint8_t hasSideText,
+               std::int64_t startTime) override {
+        rows.push_back({entryIndex, std::string(folder), std::string(fileName), fileSize, flags,
+                        hasSideText, startTime});
         return 1;
     }
     void DeleteAllRows() override {

@@ -1,12 +1,12 @@
 // lumtool end to end on a card built in code.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "recordings/Paths.h"
 #include "tests/support/Builders.h"
@@ -31,16 +31,18 @@ std::string ReadAll(const fs::path& p) {
     return ss.str();
 }
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+    return "'" + s + "'";
+}
 
 class LumtoolTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { SetTimeZone("JST-9"); }
 
     ToolRun Lumtool(const std::string& args) {
         const fs::path out = dir.path() / "stdout.txt", err = dir.path() / "stderr.txt";
-        const std::string command = std::string(LUMTOOL_PATH) + " " + args + " >" + Quote(out.string()) +
-                                    " 2>" + Quote(err.string());
+        const std::string command = std::string(LUMTOOL_PATH) + " " + args + " >" +
+                                    Quote(out.string()) + " 2>" + Quote(err.string());
         const int status = std::system(command.c_str());
         return {WEXITSTATUS(status), ReadAll(out), ReadAll(err)};
     }
@@ -48,13 +50,17 @@ protected:
     // A small card: MP4 with payloads (5 records a second), a ".MOV" with
     // blocks, a short-named AVI with its side text, and things to leave out.
     void MakeCard() {
-        const Bytes mp4 = Cat({Ftyp(), Box("gpsa", Attributes(5, 0)), Box("IDIT", Text("2014-01-01 12:00:00")),
-                               Box("gps0", GpsPayload(10, 0, {2014, 1, 1, 12, 0, 0})), Box("gsen", GsensorPayload(20)),
-                               Box("moov", {VideoTrak(1920, 1080, 1000, 2000)})});
+        const Bytes mp4 = Cat(
+            {Ftyp(), Box("gpsa", Attributes(5, 0)), Box("IDIT", Text("2014-01-01 12:00:00")),
+             Box("gps0", GpsPayload(10, 0, {2014, 1, 1, 12, 0, 0})),
+             Box("gsen", GsensorPayload(20)), Box("moov", {VideoTrak(1920, 1080, 1000, 2000)})});
         dir.Write("card/DCIM/FILE140101-120000.MP4", mp4);
         dir.Write("card/DCIM/EMER140101-120002.MP4", mp4);
         std::vector<std::uint32_t> offsets = {0, 0};
-        auto mov = [&] { return Cat({Ftyp(), Box("moov", {VideoTrak(1280, 720, 1000, 2000), AudioTrak(1, 16, 8000, offsets)})}); };
+        auto mov = [&] {
+            return Cat({Ftyp(), Box("moov", {VideoTrak(1280, 720, 1000, 2000),
+                                             AudioTrak(1, 16, 8000, offsets)})});
+        };
         const std::uint32_t base = static_cast<std::uint32_t>(mov().size()) + 8;
         offsets = {base, base + 200};
         Bytes media;
@@ -120,10 +126,12 @@ TEST_F(LumtoolTest, TelemetryInEveryFormat) {
     EXPECT_NEAR(doc["track"][0][1].get<double>(), 139.745493, 1e-6);
 
     const ToolRun gpx = Lumtool("telemetry " + mp4 + " --format gpx");
-    EXPECT_NE(gpx.out.find("<time>2014-01-01T03:00:00Z</time>"), std::string::npos);  // 12:00 in UTC+9
+    EXPECT_NE(gpx.out.find("<time>2014-01-01T03:00:00Z</time>"),
+              std::string::npos);  // 12:00 in UTC+9
     EXPECT_EQ(gpx.out.find("<trkpt", gpx.out.find("<trkpt") + 1) != std::string::npos, true);
     const ToolRun csv = Lumtool("telemetry " + mp4 + " --format csv");
-    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')), "time,latitude,longitude,speed_kmh,heading_deg,altitude");
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')),
+              "time,latitude,longitude,speed_kmh,heading_deg,altitude");
     EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 11);
     const ToolRun geo = Lumtool("telemetry " + mp4 + " --format geojson");
     EXPECT_EQ(json::parse(geo.out)["features"][0]["geometry"]["coordinates"].size(), 10u);
@@ -142,14 +150,14 @@ TEST_F(LumtoolTest, TelemetryInEveryFormat) {
 TEST_F(LumtoolTest, ExportWritesOneFilePerRecording) {
     MakeCard();
     const fs::path out = dir.path() / "out";
-    const ToolRun r = Lumtool("export " + Quote((dir.path() / "card").string()) + " --format gpx --out " +
-                          Quote(out.string()));
+    const ToolRun r = Lumtool("export " + Quote((dir.path() / "card").string()) +
+                              " --format gpx --out " + Quote(out.string()));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fs::exists(out / "FILE140101-120000.gpx"));
     EXPECT_TRUE(fs::exists(out / "S0000001.gpx"));
     EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
-    const ToolRun kml = Lumtool("export " + Quote((dir.path() / "card").string()) + " --format kml --out " +
-                            Quote(out.string()));
+    const ToolRun kml = Lumtool("export " + Quote((dir.path() / "card").string()) +
+                                " --format kml --out " + Quote(out.string()));
     EXPECT_TRUE(fs::exists(out / "FILE140101-120000_2014_01_01_12-00-00.KML"));
 }
 
@@ -158,7 +166,8 @@ TEST_F(LumtoolTest, ErrorsAndUsage) {
     const ToolRun missing = Lumtool("scan " + Quote((dir.path() / "nowhere").string()));
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "Folder is not exist.\n");
-    const ToolRun junk = Lumtool("telemetry " + Quote((dir.path() / "card/DCIM/FILE140101-160000.MP4").string()));
+    const ToolRun junk =
+        Lumtool("telemetry " + Quote((dir.path() / "card/DCIM/FILE140101-160000.MP4").string()));
     EXPECT_EQ(junk.exitCode, 1);
     EXPECT_NE(junk.err.find("not a recording"), std::string::npos);
     EXPECT_EQ(Lumtool("").exitCode, 2);

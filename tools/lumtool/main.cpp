@@ -53,9 +53,13 @@ int Usage(const std::string& why = {}) {
     return kExitUsage;
 }
 
-std::string English(int id) { return std::string(FindUiString(kLangIdEnglish, id)); }
+std::string English(int id) {
+    return std::string(FindUiString(kLangIdEnglish, id));
+}
 
-std::string Dump(const json& j) { return j.dump(2, ' ', false, json::error_handler_t::replace); }
+std::string Dump(const json& j) {
+    return j.dump(2, ' ', false, json::error_handler_t::replace);
+}
 
 std::string LocalText(std::int64_t t) {
     const auto dt = EpochToLocalDateTime(t);
@@ -63,8 +67,8 @@ std::string LocalText(std::int64_t t) {
         return "?";
     }
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", dt->year, dt->month, dt->day, dt->hour,
-                  dt->minute, dt->second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", dt->year, dt->month, dt->day,
+                  dt->hour, dt->minute, dt->second);
     return buf;
 }
 
@@ -159,17 +163,18 @@ std::string TelemetryKind(const TelemetryIndex& t) {
 }
 
 void PrintTable(const RecordingCatalogue& c) {
-    std::printf("%5s  %-9s  %-19s  %8s  %10s  %-9s  %5s  %-9s  %s\n", "INDEX", "KIND", "START (LOCAL)",
-                "LENGTH", "SIZE", "FRAME", "GROUP", "TELEMETRY", "PATH");
+    std::printf("%5s  %-9s  %-19s  %8s  %10s  %-9s  %5s  %-9s  %s\n", "INDEX", "KIND",
+                "START (LOCAL)", "LENGTH", "SIZE", "FRAME", "GROUP", "TELEMETRY", "PATH");
     for (std::size_t i = 0; i < c.entries.size(); ++i) {
         const RecordingEntry& e = c.entries[i];
         const TelemetryIndex& t = e.telemetry;
         const std::string start = t.startTime == 0 ? "-" : LocalText(t.startTime);
         const std::string frame = std::to_string(t.width) + "x" + std::to_string(t.height);
         std::printf("%5zu  %-9s  %-19s  %7.1fs  %10llu  %-9s  %5d  %-9s  %s\n", i,
-                    std::string(KindEnglishName(KindOf(e))).c_str(), start.c_str(), t.durationMs / 1000.0,
-                    static_cast<unsigned long long>(t.fileSize), frame.c_str(), c.rows[i].groupNumber,
-                    TelemetryKind(t).c_str(), FullPath(e).c_str());
+                    std::string(KindEnglishName(KindOf(e))).c_str(), start.c_str(),
+                    t.durationMs / 1000.0, static_cast<unsigned long long>(t.fileSize),
+                    frame.c_str(), c.rows[i].groupNumber, TelemetryKind(t).c_str(),
+                    FullPath(e).c_str());
     }
     std::printf("%zu recordings in %zu groups\n", c.entries.size(), c.groups.size());
 }
@@ -197,9 +202,10 @@ std::string UtcText(std::int64_t t) {
     const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
     const std::int64_t y = yoe + era * 400 + (m <= 2);
     char buf[96];
-    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(y),
-                  static_cast<long long>(m), static_cast<long long>(d), static_cast<long long>(secs / 3600),
-                  static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
+    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ",
+                  static_cast<long long>(y), static_cast<long long>(m), static_cast<long long>(d),
+                  static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
+                  static_cast<long long>(secs % 60));
     return buf;
 }
 
@@ -207,11 +213,20 @@ std::string EscapeXml(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -221,7 +236,8 @@ std::string Gpx(const RecordingEntry& e, const std::vector<GpsSample>& samples) 
     std::string out =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<gpx version=\"1.1\" creator=\"lumtool\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-        "  <trk>\n    <name>" + EscapeXml(e.fileName) + "</name>\n    <trkseg>\n";
+        "  <trk>\n    <name>" +
+        EscapeXml(e.fileName) + "</name>\n    <trkseg>\n";
     ForEachKmlFix(samples, [&](const GpsSample& s, double lat, double lon) {
         out += "      <trkpt lat=\"" + FormatFixed6(lat) + "\" lon=\"" + FormatFixed6(lon) + "\">";
         if (const auto t = SampleTime(s)) {
@@ -237,21 +253,24 @@ std::string Csv(const std::vector<GpsSample>& samples) {
     std::string out = "time,latitude,longitude,speed_kmh,heading_deg,altitude\n";
     ForEachKmlFix(samples, [&](const GpsSample& s, double lat, double lon) {
         const auto t = SampleTime(s);
-        out += (t ? LocalText(*t) : std::string()) + "," + FormatFixed6(lat) + "," + FormatFixed6(lon) + "," +
-               std::to_string(s.speedKmh) + "," + std::to_string(s.headingHalfDegrees * 2) + "," +
-               std::to_string(s.altitude) + "\n";
+        out += (t ? LocalText(*t) : std::string()) + "," + FormatFixed6(lat) + "," +
+               FormatFixed6(lon) + "," + std::to_string(s.speedKmh) + "," +
+               std::to_string(s.headingHalfDegrees * 2) + "," + std::to_string(s.altitude) + "\n";
     });
     return out;
 }
 
 std::string GeoJson(const RecordingEntry& e, const std::vector<GpsSample>& samples) {
     json coords = json::array();
-    ForEachKmlFix(samples, [&](const GpsSample&, double lat, double lon) { coords.push_back({lon, lat}); });
-    json doc = {{"type", "FeatureCollection"},
-                {"features",
-                 json::array({{{"type", "Feature"},
-                               {"properties", {{"name", e.fileName}, {"startTime", e.telemetry.startTime}}},
-                               {"geometry", {{"type", "LineString"}, {"coordinates", coords}}}}})}};
+    ForEachKmlFix(samples, [&](const GpsSample&, double lat, double lon) {
+        coords.push_back({lon, lat});
+    });
+    json doc = {
+        {"type", "FeatureCollection"},
+        {"features",
+         json::array({{{"type", "Feature"},
+                       {"properties", {{"name", e.fileName}, {"startTime", e.telemetry.startTime}}},
+                       {"geometry", {{"type", "LineString"}, {"coordinates", coords}}}}})}};
     return Dump(doc) + "\n";
 }
 
@@ -259,11 +278,20 @@ json TelemetryDocument(const RecordingCatalogue& c) {
     const RecordingEntry& e = c.entries[0];
     json gps = json::array(), accel = json::array(), track = json::array();
     for (const GpsSample& s : c.gpsSamples) {
-        gps.push_back({{"latitude", s.latitude}, {"longitude", s.longitude}, {"altitude", s.altitude},
-                       {"speedKmh", s.speedKmh}, {"year", s.year}, {"month", s.month}, {"day", s.day},
-                       {"hour", s.hour}, {"minute", s.minute}, {"second", s.second},
-                       {"headingHalfDegrees", s.headingHalfDegrees}, {"fixFlags", s.fixFlags},
-                       {"reserved2", s.reserved2}, {"reserved3", s.reserved3}});
+        gps.push_back({{"latitude", s.latitude},
+                       {"longitude", s.longitude},
+                       {"altitude", s.altitude},
+                       {"speedKmh", s.speedKmh},
+                       {"year", s.year},
+                       {"month", s.month},
+                       {"day", s.day},
+                       {"hour", s.hour},
+                       {"minute", s.minute},
+                       {"second", s.second},
+                       {"headingHalfDegrees", s.headingHalfDegrees},
+                       {"fixFlags", s.fixFlags},
+                       {"reserved2", s.reserved2},
+                       {"reserved3", s.reserved3}});
     }
     for (const GSensorSample& a : c.gsensorSamples) {
         accel.push_back({a.x, a.y, a.z});
@@ -271,16 +299,23 @@ json TelemetryDocument(const RecordingCatalogue& c) {
     for (const TrackPoint& p : TrackPoints(c.gpsSamples)) {
         track.push_back({p.latitude, p.longitude});
     }
-    return {{"recordsPerSecond", c.recordsPerSecond}, {"gsensorFullScale", GSensorFullScale(e)},
-            {"gps", gps}, {"gsensor", accel}, {"track", track}};
+    return {{"recordsPerSecond", c.recordsPerSecond},
+            {"gsensorFullScale", GSensorFullScale(e)},
+            {"gps", gps},
+            {"gsensor", accel},
+            {"track", track}};
 }
 
 std::optional<std::string> TrackText(const std::string& format, const RecordingCatalogue& c) {
     const RecordingEntry& e = c.entries[static_cast<std::size_t>(c.currentIndex)];
-    if (format == "gpx") return Gpx(e, c.gpsSamples);
-    if (format == "csv") return Csv(c.gpsSamples);
-    if (format == "kml") return KmlDocument(e, c.gpsSamples);
-    if (format == "geojson") return GeoJson(e, c.gpsSamples);
+    if (format == "gpx")
+        return Gpx(e, c.gpsSamples);
+    if (format == "csv")
+        return Csv(c.gpsSamples);
+    if (format == "kml")
+        return KmlDocument(e, c.gpsSamples);
+    if (format == "geojson")
+        return GeoJson(e, c.gpsSamples);
     return std::nullopt;
 }
 
@@ -397,7 +432,8 @@ void Progress(std::size_t done, std::size_t total) {
     }
     constexpr int kWidth = 30;
     const int filled = total == 0 ? kWidth : static_cast<int>(done * kWidth / total);
-    std::fprintf(stderr, "\r[%s%s] %zu/%zu", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+    std::fprintf(stderr, "\r[%s%s] %zu/%zu",
+                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
                  std::string(static_cast<std::size_t>(kWidth - filled), ' ').c_str(), done, total);
     if (done == total) {
         std::fprintf(stderr, "\n");
@@ -467,8 +503,8 @@ int Export(const std::vector<std::string>& args) {
         }
         Progress(i + 1, total);
     }
-    std::cout << (total - static_cast<std::size_t>(failures)) << " of " << total << " recordings exported to "
-              << outDir << "\n";
+    std::cout << (total - static_cast<std::size_t>(failures)) << " of " << total
+              << " recordings exported to " << outDir << "\n";
     return failures == 0 ? kExitOk : kExitFailure;
 }
 
