@@ -141,15 +141,19 @@ void RecordingCatalogue::Clear() {
     groups.clear();
     rows.clear();
     currentIndex = -1;
+    ClearListViews();
+    if (curve_ != nullptr) {
+        curve_->ClearSamples();
+        curve_->Repaint();
+    }
+}
+
+void RecordingCatalogue::ClearListViews() {
     if (fileList_ != nullptr) {
         fileList_->DeleteAllRows();
     }
     if (groupList_ != nullptr) {
         groupList_->DeleteAllRows();
-    }
-    if (curve_ != nullptr) {
-        curve_->ClearSamples();
-        curve_->Repaint();
     }
 }
 

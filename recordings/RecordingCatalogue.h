@@ -47,6 +47,8 @@ class RecordingCatalogue {
     void BindGroupList(IGroupListView* groupList) { groupList_ = groupList; }
 
     void Clear();
+    // Deletes every row of the attached list views.
+    void ClearListViews();
     // An empty fileName loads the folder tree; otherwise that one file of folder.
     // False when the folder or the file does not exist.
     bool Load(std::string_view folder, std::string_view fileName);

@@ -60,12 +60,7 @@ bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
     }
     catalogue.groups.clear();
     catalogue.rows.clear();
-    if (catalogue.FileList() != nullptr) {
-        catalogue.FileList()->DeleteAllRows();
-    }
-    if (catalogue.GroupList() != nullptr) {
-        catalogue.GroupList()->DeleteAllRows();
-    }
+    catalogue.ClearListViews();
     catalogue.BuildGroups();
     return true;
 }
@@ -127,12 +122,7 @@ bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
         }
         g.groupFlags = 0;
     }
-    if (catalogue.FileList() != nullptr) {
-        catalogue.FileList()->DeleteAllRows();
-    }
-    if (catalogue.GroupList() != nullptr) {
-        catalogue.GroupList()->DeleteAllRows();
-    }
+    catalogue.ClearListViews();
     catalogue.FillList();
     return true;
 }

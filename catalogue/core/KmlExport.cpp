@@ -11,6 +11,25 @@ namespace lum {
 
 namespace {
 
+std::string FormatLocal(std::int64_t t, const char* pattern) {
+    const auto dt = EpochToLocalDateTime(t);
+    if (!dt) {
+        return {};
+    }
+    char buf[64];
+    const int n = std::snprintf(buf, sizeof buf, pattern, dt->year, dt->month, dt->day, dt->hour,
+                                dt->minute, dt->second);
+    return n > 0 && static_cast<std::size_t>(n) < sizeof buf
+               ? std::string(buf, static_cast<std::size_t>(n))
+               : std::string();
+}
+
+constexpr std::string_view kFooter =
+    "\n        </coordinates>\n      </LineString>\n    </Placemark>\n  </Document>\n</kml>\n";
+static_assert(kFooter.size() == 82);
+
+}  // namespace
+
 // Camera names never hold markup characters, but a single opened file may.
 std::string EscapeXml(std::string_view s) {
     std::string out;
@@ -31,25 +50,6 @@ std::string EscapeXml(std::string_view s) {
     }
     return out;
 }
-
-std::string FormatLocal(std::int64_t t, const char* pattern) {
-    const auto dt = EpochToLocalDateTime(t);
-    if (!dt) {
-        return {};
-    }
-    char buf[64];
-    const int n = std::snprintf(buf, sizeof buf, pattern, dt->year, dt->month, dt->day, dt->hour,
-                                dt->minute, dt->second);
-    return n > 0 && static_cast<std::size_t>(n) < sizeof buf
-               ? std::string(buf, static_cast<std::size_t>(n))
-               : std::string();
-}
-
-constexpr std::string_view kFooter =
-    "\n        </coordinates>\n      </LineString>\n    </Placemark>\n  </Document>\n</kml>\n";
-static_assert(kFooter.size() == 82);
-
-}  // namespace
 
 KmlWriter::~KmlWriter() {
     Abandon();

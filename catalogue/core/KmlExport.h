@@ -50,6 +50,9 @@ KmlFolder GetKmlFolder(std::string_view documentsFolder);
 // "<name without its last 4 characters>_YYYY_MM_DD_hh-mm-ss.KML"
 std::string KmlFileName(const RecordingEntry& entry);
 
+// Element text with "&", "<" and ">" escaped.
+std::string EscapeXml(std::string_view text);
+
 // The pieces of the document, shared by the writer and the command line.
 std::string KmlHeaderText(std::string_view fileName, std::string_view subFolder,
                           std::int64_t startTime);

@@ -15,10 +15,6 @@ namespace {
 using namespace lum::test;
 namespace fs = std::filesystem;
 
-Bytes Clip(const std::string& idit) {
-    return Cat({Ftyp(), Box("IDIT", Text(idit)), Box("moov", {VideoTrak(640, 360, 1000, 60000)})});
-}
-
 bool ReadOnly(const fs::path& p) {
     return (fs::status(p).permissions() & fs::perms::owner_write) == fs::perms::none;
 }
@@ -31,10 +27,10 @@ class FileOperationsTest : public ::testing::Test {
     }
     // Three consecutive recordings in DCIM/ (one group) and one an hour later (a second group).
     void MakeCard() {
-        dir.Write("card/DCIM/FILE140101-120000.MP4", Clip("2014-01-01 12:00:00"));
-        dir.Write("card/DCIM/EMEG140101-120100.MP4", Clip("2014-01-01 12:01:00"));
-        dir.Write("card/DCIM/FILE140101-120200.MP4", Clip("2014-01-01 12:02:00"));
-        dir.Write("card/FILE140101-130000.MP4", Clip("2014-01-01 13:00:00"));
+        dir.Write("card/DCIM/FILE140101-120000.MP4", MinuteMp4("2014-01-01 12:00:00"));
+        dir.Write("card/DCIM/EMEG140101-120100.MP4", MinuteMp4("2014-01-01 12:01:00"));
+        dir.Write("card/DCIM/FILE140101-120200.MP4", MinuteMp4("2014-01-01 12:02:00"));
+        dir.Write("card/FILE140101-130000.MP4", MinuteMp4("2014-01-01 13:00:00"));
         fs::permissions(dir.path() / "card/DCIM/FILE140101-120200.MP4", fs::perms::owner_write,
                         fs::perm_options::remove);
         ASSERT_TRUE(catalogue.Load(FromFsPath(dir.path() / "card"), ""));

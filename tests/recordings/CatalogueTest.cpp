@@ -15,10 +15,6 @@ namespace {
 using namespace lum::test;
 namespace fs = std::filesystem;
 
-Bytes SmallMp4(const std::string& idit) {
-    return Cat({Ftyp(), Box("IDIT", Text(idit)), Box("moov", {VideoTrak(640, 360, 1000, 60000)})});
-}
-
 TEST(FolderWalkTest, SubtreesFirstHiddenSkippedLoopsNotFollowed) {
     TempDir dir;
     for (const char* f :
@@ -98,14 +94,15 @@ class CatalogueTest : public ::testing::Test {
 };
 
 TEST_F(CatalogueTest, LoadsSortsFlagsAndListsACard) {
-    dir.Write("DCIM/FILE140101-120100.MOV", SmallMp4("2014-01-01 12:01:00"));
-    dir.Write("DCIM/EMER140101-120000.MP4", SmallMp4("2014-01-01 12:00:00"));
-    dir.Write("DCIM/MANG140101-120200.MP4", SmallMp4("2014-01-01 12:02:00"));
-    dir.Write("PARK140101-130000.MP4", SmallMp4("2014-01-01 13:00:00"));
-    dir.Write("FILE0001.mov", SmallMp4("2014-01-01 12:00:00"));   // lower-case: not offered
-    dir.Write("FILE0002.MP4", Text("not a recording"));           // rejected by its reader
-    dir.Write(".FILE0003.MP4", SmallMp4("2014-01-01 12:00:00"));  // hidden: not even counted
-    const std::string ro = dir.Write("DCIM/SOS_140101-125900.MP4", SmallMp4("2014-01-01 12:59:00"));
+    dir.Write("DCIM/FILE140101-120100.MOV", MinuteMp4("2014-01-01 12:01:00"));
+    dir.Write("DCIM/EMER140101-120000.MP4", MinuteMp4("2014-01-01 12:00:00"));
+    dir.Write("DCIM/MANG140101-120200.MP4", MinuteMp4("2014-01-01 12:02:00"));
+    dir.Write("PARK140101-130000.MP4", MinuteMp4("2014-01-01 13:00:00"));
+    dir.Write("FILE0001.mov", MinuteMp4("2014-01-01 12:00:00"));   // lower-case: not offered
+    dir.Write("FILE0002.MP4", Text("not a recording"));            // rejected by its reader
+    dir.Write(".FILE0003.MP4", MinuteMp4("2014-01-01 12:00:00"));  // hidden: not even counted
+    const std::string ro =
+        dir.Write("DCIM/SOS_140101-125900.MP4", MinuteMp4("2014-01-01 12:59:00"));
     fs::permissions(ToFsPath(ro),
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
@@ -152,7 +149,7 @@ TEST_F(CatalogueTest, LoadsSortsFlagsAndListsACard) {
 
 TEST_F(CatalogueTest, SingleFileSkipsTheNameRules) {
     const std::string folder = FromFsPath(dir.path());
-    dir.Write("clip.mov", SmallMp4("2014-01-01 12:00:00"));
+    dir.Write("clip.mov", MinuteMp4("2014-01-01 12:00:00"));
     ASSERT_TRUE(catalogue.Load(folder, "clip.mov"));
     ASSERT_EQ(catalogue.entries.size(), 1u);
     EXPECT_EQ(catalogue.entries[0].rootFolder, folder);

@@ -205,6 +205,11 @@ inline Bytes Attributes(std::uint8_t b0, std::uint8_t b1) {
     return {b0, b1, 0, 0};
 }
 
+// A one-minute 640 x 360 MP4 whose start time is the "IDIT" text.
+inline Bytes MinuteMp4(const std::string& idit) {
+    return Cat({Ftyp(), Box("IDIT", Text(idit)), Box("moov", {VideoTrak(640, 360, 1000, 60000)})});
+}
+
 // ---- RIFF AVI chunks (little-endian sizes) ----
 
 inline Bytes Chunk(std::string_view id, const Bytes& payload) {

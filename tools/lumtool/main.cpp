@@ -209,29 +209,6 @@ std::string UtcText(std::int64_t t) {
     return buf;
 }
 
-std::string EscapeXml(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string Gpx(const RecordingEntry& e, const std::vector<GpsSample>& samples) {
     std::string out =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
