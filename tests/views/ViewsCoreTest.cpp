@@ -154,6 +154,8 @@ TEST(SmallDisplaysTest, LabelsBoardSliderColoursAndLooks) {
     EXPECT_EQ(DoneRight(10, 110, 100), 110);
     EXPECT_EQ(DoneRight(10, 110, 0), 10);
     EXPECT_EQ(PercentCaption(37), "37 %");
+    EXPECT_EQ(FormatGValue(0.0), " 0.0000G");
+    EXPECT_EQ(FormatGValue(-0.0625), "-0.0625G");
     EXPECT_EQ(SliderPositionFor(58, 0, 8, 108, 0, 100), 50);
     EXPECT_FALSE(SliderPositionFor(58, 0, 8, 8, 0, 100).has_value());
     EXPECT_EQ(FromColorRef(0x00FFFF), (Rgb{255, 255, 0}));  // yellow
