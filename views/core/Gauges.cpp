@@ -46,6 +46,12 @@ SpeedGaugeModel::Point SpeedGaugeModel::NeedleEnd(int left, int top, int right, 
             c.y + static_cast<int>(std::trunc(std::sin(theta) * radius))};
 }
 
+std::string FormatGValue(double g) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, g >= 0 ? " %.4fG" : "%.4fG", g);
+    return buf;
+}
+
 std::optional<unsigned> CompassPictureFor(int degrees, unsigned count) {
     if (count == 0) {
         return std::nullopt;

@@ -55,6 +55,9 @@ class SpeedGaugeModel {
     std::string unitText_;
 };
 
+// The value texts beside the curve: " %.4fG" for 0 and up, "%.4fG" below.
+std::string FormatGValue(double g);
+
 // ---- Compass ----
 
 // The picture (1-based) for a heading, among count pictures (N, NW, W, SW, S, SE, E, NE);
