@@ -10,8 +10,13 @@ PACKAGES=(
   build-essential cmake ninja-build qt6-base-dev qt6-webengine-dev qt6-svg-dev
   libvlc-dev libvlc-bin vlc-plugin-base vlc-plugin-video-output ffmpeg xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
-  libjs-leaflet fonts-noto-cjk imagemagick libimage-exiftool-perl
+  libjs-leaflet fonts-noto-cjk imagemagick libimage-exiftool-perl chromium
 )
+# Node.js and npm drive the browser test of the map page. Some machines carry their own Node.js
+# build, whose package conflicts with Debian's npm: then it is used as it is.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  PACKAGES+=(nodejs npm)
+fi
 
 install_missing() {
   local missing=() p
@@ -35,6 +40,18 @@ build() {
   cmake --build build
 }
 
+# The npm packages of the map page's browser test, installed again only when the lock changes.
+install_map_test_packages() {
+  local dir=tests/map stamp=tests/map/node_modules/.lum-installed-lock
+  if [ -f "$stamp" ] && cmp -s "$dir/package-lock.json" "$stamp"; then
+    echo "== npm packages of $dir present"
+    return
+  fi
+  echo "== Installing npm packages of $dir"
+  npm ci --prefix "$dir" --no-audit --no-fund
+  cp "$dir/package-lock.json" "$stamp"
+}
+
 # The readers and the settings parser, built again with clang, libFuzzer, ASan and UBSan.
 build_fuzz() {
   echo "== Building fuzz targets (build-fuzz/)"
@@ -50,6 +67,7 @@ case "${1:-}" in
     build_fuzz
     echo "== Replaying the fuzz seed corpus"
     ctest --test-dir build-fuzz --output-on-failure
+    install_map_test_packages
     echo "== Running the tests"
     ctest --test-dir build --output-on-failure
     ;;
