@@ -74,8 +74,15 @@ case "${1:-}" in
   run)
     install_missing
     build
-    echo "== Built. The viewer window is not part of this version yet: the core libraries,"
-    echo "   their tests and the fuzz targets are what there is to run (bash tools/dev.sh test)."
+    card=${LUM_SAMPLE_CARD:-$PWD/sample-card}
+    if [ ! -d "$card" ]; then
+      echo "== Making a sample card in $card"
+      build/tools/make-card/lum-make-card "$card"
+    fi
+    echo "== The sample card, as LUM reads it:"
+    build/tools/lumtool/lumtool scan "$card"
+    echo "== The viewer window is not part of this version yet; lumtool shows what it will play:"
+    echo "   build/tools/lumtool/lumtool telemetry $card/<recording> --format gpx"
     ;;
   *)
     echo "usage: bash tools/dev.sh test|run" >&2
