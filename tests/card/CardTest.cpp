@@ -1,11 +1,13 @@
 // The sample card end to end: lum-make-card writes a small card, ffmpeg and
 // ffprobe play it, and the viewer's readers (through lumtool) find in it what
 // the tool says it wrote.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/Builders.h"
@@ -98,6 +101,127 @@ double MetresBetween(double lat1, double lon1, double lat2, double lon2) {
     const double y = (lat2 - lat1) * r;
     return std::hypot(x, y) * 6371000.0;
 }
+
+// libvlc 3, loaded at run time as the viewer loads it, with just the calls a
+// playback check needs. The statistics block is libvlc 3's libvlc_media_stats_t.
+class Vlc {
+  public:
+    struct Stats {
+        int readBytes;
+        float inputBitrate;
+        int demuxReadBytes;
+        float demuxBitrate;
+        int demuxCorrupted;
+        int demuxDiscontinuity;
+        int decodedVideo;
+        int decodedAudio;
+        int displayedPictures;
+        int lostPictures;
+        int playedAudioBuffers;
+        int lostAudioBuffers;
+        int sentPackets;
+        int sentBytes;
+        float sendBitrate;
+    };
+    struct Played {
+        int state = -1;  // 6 ended, 7 error
+        unsigned width = 0, height = 0;
+        std::int64_t lengthMs = 0;
+        Stats stats{};
+    };
+    static constexpr int kEnded = 6;
+
+    Vlc() {
+        library_ = dlopen("libvlc.so.5", RTLD_NOW | RTLD_LOCAL);
+        if (library_ == nullptr || !Resolve()) {
+            return;
+        }
+        // No window and no sound card: the dummy outputs still decode everything.
+        const char* args[] = {"--intf=dummy", "--vout=vdummy", "--aout=adummy", "--quiet",
+                              "--no-video-title-show"};
+        instance_ = new_(static_cast<int>(std::size(args)), args);
+    }
+    ~Vlc() {
+        if (instance_ != nullptr) {
+            release_(instance_);
+        }
+        if (library_ != nullptr) {
+            dlclose(library_);
+        }
+    }
+    Vlc(const Vlc&) = delete;
+    Vlc& operator=(const Vlc&) = delete;
+
+    bool Loaded() const { return instance_ != nullptr; }
+
+    // Plays a file at eight times normal speed until it ends, fails or times out.
+    Played Play(const fs::path& file) {
+        Played p;
+        void* media = mediaNewPath_(instance_, file.c_str());
+        if (media == nullptr) {
+            return p;
+        }
+        void* player = playerNew_(media);
+        setRate_(player, 8.0f);
+        play_(player);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline) {
+            p.state = getState_(player);
+            if (p.width == 0) {
+                videoSize_(player, 0, &p.width, &p.height);
+            }
+            if (p.lengthMs <= 0) {
+                p.lengthMs = getLength_(player);
+            }
+            if (p.state == kEnded || p.state == 7) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        mediaStats_(media, &p.stats);
+        stop_(player);
+        playerRelease_(player);
+        mediaRelease_(media);
+        return p;
+    }
+
+  private:
+    template <class F>
+    bool Symbol(F& f, const char* name) {
+        f = reinterpret_cast<F>(dlsym(library_, name));
+        return f != nullptr;
+    }
+    bool Resolve() {
+        return Symbol(new_, "libvlc_new") && Symbol(release_, "libvlc_release") &&
+               Symbol(mediaNewPath_, "libvlc_media_new_path") &&
+               Symbol(mediaRelease_, "libvlc_media_release") &&
+               Symbol(mediaStats_, "libvlc_media_get_stats") &&
+               Symbol(playerNew_, "libvlc_media_player_new_from_media") &&
+               Symbol(playerRelease_, "libvlc_media_player_release") &&
+               Symbol(play_, "libvlc_media_player_play") &&
+               Symbol(stop_, "libvlc_media_player_stop") &&
+               Symbol(setRate_, "libvlc_media_player_set_rate") &&
+               Symbol(getState_, "libvlc_media_player_get_state") &&
+               Symbol(getLength_, "libvlc_media_player_get_length") &&
+               Symbol(videoSize_, "libvlc_video_get_size");
+    }
+
+    void* library_ = nullptr;
+    void* instance_ = nullptr;
+    void* (*new_)(int, const char* const*) = nullptr;
+    void (*release_)(void*) = nullptr;
+    void* (*mediaNewPath_)(void*, const char*) = nullptr;
+    void (*mediaRelease_)(void*) = nullptr;
+    int (*mediaStats_)(void*, Stats*) = nullptr;
+    void* (*playerNew_)(void*) = nullptr;
+    void (*playerRelease_)(void*) = nullptr;
+    int (*play_)(void*) = nullptr;
+    void (*stop_)(void*) = nullptr;
+    int (*setRate_)(void*, float) = nullptr;
+    int (*getState_)(void*) = nullptr;
+    std::int64_t (*getLength_)(void*) = nullptr;
+    int (*videoSize_)(void*, unsigned, unsigned*, unsigned*) = nullptr;
+};
 
 class CardTest : public ::testing::Test {
   protected:
@@ -229,6 +353,25 @@ TEST_F(CardTest, ProbeShowsH264OfTheCardsSizeWithSound) {
         EXPECT_EQ(audio, 1);
         const double seconds = std::stod(doc["format"]["duration"].get<std::string>());
         EXPECT_NEAR(seconds, r["seconds"].get<double>(), 0.15);
+    }
+}
+
+TEST_F(CardTest, EveryListedRecordingPlaysToTheEndInLibvlc) {
+    Vlc vlc;
+    if (!vlc.Loaded()) {
+        GTEST_SKIP() << "libvlc.so.5 and its plugins are not installed";
+    }
+    for (const json& r : Recordings(true)) {
+        SCOPED_TRACE(r["path"].get<std::string>());
+        const Vlc::Played p = vlc.Play(PathOf(r));
+        EXPECT_EQ(p.state, Vlc::kEnded);
+        EXPECT_EQ(p.width, static_cast<unsigned>(kWidth));
+        EXPECT_EQ(p.height, static_cast<unsigned>(kHeight));
+        EXPECT_NEAR(static_cast<double>(p.lengthMs), r["seconds"].get<double>() * 1000,
+                    1000.0 / kFps);
+        EXPECT_GE(p.stats.decodedVideo, r["seconds"].get<int>() * kFps);
+        EXPECT_GT(p.stats.decodedAudio, 0);
+        EXPECT_EQ(p.stats.demuxCorrupted, 0);
     }
 }
 
