@@ -4,7 +4,6 @@
 //   lum-make-card OUT_DIR [--minutes N] [--seed S] [--seconds-per-recording S]
 //                 [--size WxH] [--fps F] [--jobs J] [--ffmpeg PATH]
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
