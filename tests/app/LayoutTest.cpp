@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "app/core/Layout.h"
+
+namespace lum {
+namespace {
+
+TEST(LayoutTest, SmallWindowWithMapAndCurve) {
+    const MainLayout l = ComputeLayout(1024, 576, true, true);
+    EXPECT_EQ(l.map, (LayoutRect{619, 48, 400, 220}));
+    EXPECT_EQ(l.fileList, (LayoutRect{619, 273, 400, 157}));
+    EXPECT_EQ(l.play, (LayoutRect{120, 518, 40, 40}));
+    EXPECT_EQ(l.next, (LayoutRect{220, 518, 40, 40}));
+    EXPECT_EQ(l.close, (LayoutRect{977, 10, 40, 28}));
+    EXPECT_EQ(l.open, (LayoutRect{522, 10, 28, 28}));
+    // V = 576 - 94 - 72 = 410: seek bar, curve and video above it.
+    EXPECT_EQ(l.seekBar, (LayoutRect{5, 410, 549, 20}));
+    EXPECT_EQ(l.timeText, (LayoutRect{554, 414, 60, 16}));
+    EXPECT_EQ(l.curve, (LayoutRect{5, 435, 545, 72}));
+    EXPECT_EQ(l.values[2], (LayoutRect{560, 487, 64, 16}));
+    EXPECT_EQ(l.videoBackground, (LayoutRect{5, 48, 609, 362}));
+    EXPECT_EQ(l.volumeSlider, (LayoutRect{340, 532, 140, 20}));
+    EXPECT_EQ(l.volumeEdit, (LayoutRect{482, 532, 26, 20}));
+    EXPECT_EQ(l.speedGauge, (LayoutRect{824, 446, 162, 100}));
+}
+
+TEST(LayoutTest, SwitchesMoveTheListAndTheVideo) {
+    const MainLayout noMap = ComputeLayout(1024, 576, false, true);
+    EXPECT_EQ(noMap.map, (LayoutRect{619, 0, 400, 0}));
+    EXPECT_EQ(noMap.fileList, (LayoutRect{619, 48, 400, 377}));
+    const MainLayout noCurve = ComputeLayout(1024, 576, true, false);
+    EXPECT_EQ(noCurve.seekBar.y, 482);
+    EXPECT_EQ(noCurve.videoBackground.height, 434);
+    EXPECT_EQ(noCurve.groupList.y, 507);
+}
+
+TEST(LayoutTest, WindowSizesAndStartPlacement) {
+    const LayoutRect monitor{0, 0, 1920, 1080};
+    EXPECT_EQ(SmallWindowOn(monitor), (LayoutRect{448, 252, 1024, 576}));
+    EXPECT_EQ(MediumWindowOn(monitor), (LayoutRect{240, 135, 1440, 810}));
+    EXPECT_EQ(MediumWindowOn({0, 0, 1280, 720}), (LayoutRect{160, 90, 1024, 576}));
+    EXPECT_EQ(ClampStartRect({-50, -20, 600, 400}, 1920, 1080), (LayoutRect{0, 0, 800, 560}));
+    EXPECT_EQ(ClampStartRect({100, 2000, 930, 621}, 1920, 1080), (LayoutRect{100, 0, 930, 621}));
+    EXPECT_EQ(ClampStartRect({0, 0, 930, 621}, 640, 480), (LayoutRect{0, 0, 640, 480}));
+}
+
+}  // namespace
+}  // namespace lum
