@@ -1,6 +1,7 @@
 #include "Layout.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace lum {
 
@@ -75,6 +76,41 @@ LayoutRect ClampStartRect(LayoutRect r, int screenWidth, int screenHeight) {
         r = {0, 0, screenWidth, screenHeight};
     }
     return r;
+}
+
+}  // namespace lum
+
+namespace lum {
+
+LayoutRect FitVideo(const LayoutRect& area, int vw, int vh) {
+    if (vw <= 0 || vh <= 0) {
+        return area;
+    }
+    LayoutRect r = area;
+    const long long w = area.width, h = area.height;
+    if (h * vw > w * vh) {  // the area is taller than the picture
+        r.height = static_cast<int>(w * vh / vw);
+        r.y += (area.height - r.height) / 2;
+    } else if (h * vw < w * vh) {
+        r.width = static_cast<int>(h * vw / vh);
+        r.x += (area.width - r.width) / 2;
+    }
+    return r;
+}
+
+std::string PlayTimeText(std::int64_t timeMs, std::int64_t lengthMs) {
+    const long long t = timeMs / 1000;
+    const long long total = (lengthMs + 999) / 1000;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%lld:%02lld / %lld:%02lld", t / 60, t % 60, total / 60, total % 60);
+    return buf;
+}
+
+int SeekBarPosition(std::int64_t timeMs, std::int64_t lengthMs) {
+    if (lengthMs == 0) {
+        return 0;
+    }
+    return static_cast<int>(static_cast<double>(timeMs) / static_cast<double>(lengthMs) * 1000.0);
 }
 
 }  // namespace lum

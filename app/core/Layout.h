@@ -1,6 +1,9 @@
 // Where every control of the main window goes for a client size, windowed.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 namespace lum {
 
 struct LayoutRect {
@@ -37,5 +40,19 @@ LayoutRect MediumWindowOn(const LayoutRect& monitor);
 // The window's placement at start before the saved one applies: edges off the
 // screen moved to 0, at least 800 x 560, at most the screen.
 LayoutRect ClampStartRect(LayoutRect window, int screenWidth, int screenHeight);
+
+}  // namespace lum
+
+namespace lum {
+
+// The video surface letterboxed inside area for a picture of vw x vh; the area
+// itself when the size is unknown.
+LayoutRect FitVideo(const LayoutRect& area, int vw, int vh);
+
+// "%d:%02d / %d:%02d": the play time truncated, the length rounded up, in seconds.
+std::string PlayTimeText(std::int64_t timeMs, std::int64_t lengthMs);
+
+// The seek bar position 0..1000 for a play time.
+int SeekBarPosition(std::int64_t timeMs, std::int64_t lengthMs);
 
 }  // namespace lum

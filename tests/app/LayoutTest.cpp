@@ -46,3 +46,19 @@ TEST(LayoutTest, WindowSizesAndStartPlacement) {
 
 }  // namespace
 }  // namespace lum
+
+namespace lum {
+namespace {
+
+TEST(VideoFitTest, LetterboxAndTimeTexts) {
+    EXPECT_EQ(FitVideo({0, 0, 640, 480}, 1920, 1080), (LayoutRect{0, 60, 640, 360}));
+    EXPECT_EQ(FitVideo({0, 0, 1280, 480}, 640, 480), (LayoutRect{320, 0, 640, 480}));
+    EXPECT_EQ(FitVideo({7, 50, 600, 400}, 0, 0), (LayoutRect{7, 50, 600, 400}));
+    EXPECT_EQ(PlayTimeText(59999, 61500), "0:59 / 1:02");
+    EXPECT_EQ(PlayTimeText(0, 0), "0:00 / 0:00");
+    EXPECT_EQ(SeekBarPosition(30000, 60000), 500);
+    EXPECT_EQ(SeekBarPosition(5, 0), 0);
+}
+
+}  // namespace
+}  // namespace lum

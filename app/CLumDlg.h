@@ -1,0 +1,194 @@
+// The main window: owns the engine, the catalogue, the views and the skinned
+// controls, lays them out for any size, and turns commands and engine events
+// into playback.
+#pragma once
+
+#include <QBasicTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+#include <atomic>
+#include <map>
+#include <memory>
+
+#include "app/core/Layout.h"
+#include "catalogue/core/CLumSettings.h"
+#include "playback/VideoWidgets.h"
+#include "playback/VlcPlayer.h"
+#include "recordings/RecordingCatalogue.h"
+#include "views/CGSensorCtrl.h"
+#include "views/CGdipButton.h"
+#include "views/CMySliderControl.h"
+#include "views/CSpeedLabelStatic.h"
+#include "views/CTesToolTipCtrl.h"
+#include "views/SmallDisplays.h"
+
+namespace lum {
+
+class CHtmlMapDlg;
+class CLumFileListCtrl;
+
+class CLumDlg : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kVersion[3] = {1, 0, 33};
+
+    // The engine is made first, so whether it is usable is known before the window exists.
+    CLumDlg(CLumSettings& settings, std::unique_ptr<VlcPlayer> player, QWidget* parent = nullptr);
+    ~CLumDlg() override;
+
+    // Creates and sets up every control in its fixed order; warns once when
+    // the engine is missing (unless quiet, for tests).
+    void InitDialog(bool quiet = false);
+
+    // Opening what the media-open dialog returns: a disk or folder tree, or one file.
+    enum class Source { Disk, Folder, File };
+    void OpenSource(Source kind, const QString& path);
+
+    // Window modes.
+    void Relayout(int width, int height);
+    void ToggleFullScreen();
+    void ToggleMaximise();
+    void SetSmallSize();
+    void SetMediumSize();
+    void ShowPlaybackControls(bool show);
+
+    // Playback commands.
+    void OnPlay();
+    void OnStop();
+    void OnNext();
+    void OnPrev();
+    void OnFaster();
+    void OnSlower();
+    void LoadRecording(int index);
+    void StartRecording(int index);
+    void HoldFirstRecording();
+    void FitVideo();
+
+    // Messages of the design, as slots the engine callback and the children invoke.
+  public slots:
+    void OnPlayerError(int code);
+    void OnLanguageChanged(int index);
+    void OnPlayState(int state);
+    void OnPlayTime(qint64 ms);
+    void OnEndReached();
+    void OnPlayItem(int entryIndex);
+    void OnMapKindChanged();
+    void OnVolumeChanged();
+    void OnSeekMoved();
+    void OnSortList(int column, bool ascending);
+
+  public:
+    // For tests and the owner.
+    VlcPlayer& Player() { return *player_; }
+    RecordingCatalogue& Catalogue() { return catalogue_; }
+    CLumSettings& Settings() { return settings_; }
+    QWidget* Control(int id) const;
+    CGdipButton* Button(int id) const;
+    CVideoStatic* VideoSurface() const { return videoSurface_; }
+    CGSensorCtrl* Curve() const { return curve_; }
+    CSpeedLabelStatic* Speed() const { return speed_; }
+    CHtmlMapDlg* MapPanel() const { return map_; }
+    CLumFileListCtrl* FileList() const { return fileList_; }
+    CVideoSlider* SeekBar() const { return seekBar_; }
+    QLabel* TimeText() const { return timeText_; }
+    const QString& VersionText() const { return versionText_; }
+    int RateIndex() const { return rateIndex_; }
+    bool FullScreen() const { return fullScreen_; }
+    bool Maximised() const { return maximised_; }
+    bool MapEnabled() const { return mapEnabled_; }
+    bool GsensorEnabled() const { return gsensorEnabled_; }
+    int TimeReports() const { return timeReports_; }
+    bool SwitchInProgress() const { return switchInProgress_.load(); }
+    const MainLayout& LastLayout() const { return layout_; }
+
+    // The engine's event callback: runs on an engine thread, touches only the
+    // atomics and posts to the UI thread.
+    static void OnPlayerEvent(const libvlc_event_t* event, void* self);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+  private:
+    CGdipButton* MakeButton(int id, int picture, int alternate = 0);
+    void Place(QWidget* w, const LayoutRect& r);
+    void RegisterTooltips();
+    void ReadMapKind();
+    void PlaceAtStart();
+    void SavePlacement();
+    void ShowPlayAsPause(bool pause);
+    void ShowRateOverlay();
+    void UpdateSeekBar();
+    void RefreshValueTexts();
+    void OnOpen();
+    void OnConfig();
+    void OnAbout();
+    void OnMute();
+    void StartSwitch();
+    QRect MonitorRect() const;
+    QRect WorkArea() const;
+
+    CLumSettings& settings_;
+    std::unique_ptr<VlcPlayer> player_;
+    RecordingCatalogue catalogue_;
+    CTesToolTipCtrl tooltips_;
+
+    CVideoStaticBg* videoBackground_ = nullptr;
+    CVideoStatic* videoSurface_ = nullptr;
+    CGSensorCtrl* curve_ = nullptr;
+    CHtmlMapDlg* map_ = nullptr;
+    CLumFileListCtrl* fileList_ = nullptr;
+    CVideoSlider* seekBar_ = nullptr;
+    CMySliderControl* volume_ = nullptr;
+    QLineEdit* volumeEdit_ = nullptr;
+    CSpeedLabelStatic* speed_ = nullptr;
+    CPngCompassStatic* compass_ = nullptr;
+    CStatusBoardStatic* statusBoard_ = nullptr;
+    CPngStatic* gpsIcon_ = nullptr;
+    CPngStatic* logo_ = nullptr;
+    CPngStatic* banner_ = nullptr;
+    QLabel* notice_ = nullptr;
+    QLabel* timeText_ = nullptr;
+    QLabel* values_[3] = {};
+    std::map<int, CGdipButton*> buttons_;
+
+    QString versionText_;
+    MainLayout layout_;
+    QSize lastLayoutSize_;
+    QRect restoreRect_;
+    bool maximised_ = false;
+    bool fullScreen_ = false;
+    bool minimisedByButton_ = false;
+    bool aboutShown_ = false;
+    int rateIndex_ = 7;
+    bool autoPlayNext_ = true;
+    bool mapEnabled_ = true;
+    bool gsensorEnabled_ = true;
+    int mapKind_ = 0;
+    QString currentPath_;
+    QString sourcePath_;
+    int deferredPlayIndex_ = -1;
+    int deferredPlayTicks_ = 0;
+    int marqueeRepeats_ = 10;
+    int timeReports_ = 0;
+    std::atomic<std::int64_t> pendingSeekMs_{0};
+    std::atomic<bool> switchInProgress_{false};
+    QBasicTimer overlayTimer_, seekTimer_, deferredTimer_, switchTimer_, nudgeTimer_;
+};
+
+// The rate table: factor and overlay label of each of the 18 steps.
+struct RateStep {
+    double factor;
+    const char* label;
+};
+extern const RateStep kRateSteps[18];
+
+}  // namespace lum

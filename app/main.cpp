@@ -1,0 +1,30 @@
+// LUM: start-up. The window is the whole program; it reads no arguments.
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <memory>
+
+#include "app/CLumDlg.h"
+#include "catalogue/core/CLumSettings.h"
+#include "playback/VlcPlayer.h"
+#include "views/CTesToolTipCtrl.h"
+
+int main(int argc, char** argv) {
+    // libvlc draws into X11 windows: on a Wayland desktop run through XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the map's web view needs it
+    // Only the video surface and its ancestors need X windows of their own.
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    QApplication app(argc, argv);
+    app.setApplicationName("LUM");
+    app.setStyleSheet(lum::CTesToolTipCtrl::BalloonStyleSheet());
+
+    lum::CLumSettings& settings = lum::CLumSettings::Instance();
+    lum::CLumDlg window(settings, std::make_unique<lum::VlcPlayer>());
+    window.InitDialog();
+    window.show();
+    return app.exec();
+}

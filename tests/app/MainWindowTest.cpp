@@ -1,0 +1,127 @@
+// The main window with the real engine, the real map and a real sample card,
+// under Xvfb.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/CAboutDlg.h"
+#include "app/CLumDlg.h"
+#include "app/Messages.h"
+#include "catalogue/core/CLumSettings.h"
+#include "views/map/CHtmlMapDlg.h"
+
+using namespace lum;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir home_;
+    QString card_;
+
+  public:
+    // Before the application exists: the map's web view shares GL contexts.
+    static void initMain() {
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    }
+
+  private slots:
+    void initTestCase() {
+        qputenv("TZ", "JST-9");
+        QVERIFY(home_.isValid());
+        // The settings object lives in the folder the program starts in.
+        QVERIFY(QDir::setCurrent(home_.path()));
+        card_ = home_.filePath("card");
+        QProcess make;
+        make.start(QStringLiteral(LUM_MAKE_CARD),
+                   {card_, "--minutes", "8", "--seconds-per-recording", "4", "--size", "320x180",
+                    "--fps", "10"});
+        QVERIFY(make.waitForFinished(120000));
+        QCOMPARE(make.exitCode(), 0);
+    }
+
+    void startsWithDefaultsAndClosesIntoTheSettingsFile() {
+        CLumSettings& settings = CLumSettings::Instance();
+        {
+            CLumDlg dlg(settings,
+                        std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+            dlg.InitDialog(true);
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            QCOMPARE(dlg.windowTitle(), QString("1.0.33"));
+            QVERIFY(dlg.width() >= 800 && dlg.height() >= 560);
+            QVERIFY(!dlg.Maximised());
+            QVERIFY(dlg.MapEnabled() && dlg.GsensorEnabled());
+            QVERIFY(dlg.Player().Loaded());
+            // Escape does nothing; the close button closes and writes the placement.
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+            QVERIFY(dlg.isVisible());
+            dlg.move(40, 30);
+            QTest::qWait(100);
+            dlg.close();
+        }
+        QFile ini(home_.filePath("Lum.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(ini.readAll());
+        QVERIFY(text.contains("MAXSCREEN=0"));
+        QVERIFY(text.contains("RIGHT="));
+        CAboutDlg about;
+        QCOMPARE(about.VersionLine(), QString("Version 1.0.33"));
+    }
+
+    void layoutAtTheSmallSize() {
+        CLumDlg dlg(CLumSettings::Instance(),
+                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+        dlg.InitDialog(true);
+        dlg.show();
+        dlg.resize(1024, 576);
+        QTRY_COMPARE(dlg.size(), QSize(1024, 576));
+        QCOMPARE(dlg.MapPanel()->geometry(), QRect(619, 48, 400, 220));
+        QCOMPARE(dlg.Control(IDC_PLAY)->geometry(), QRect(120, 518, 40, 40));
+        QVERIFY(!dlg.Control(IDC_STOP)->isVisible());
+        QVERIFY(!dlg.Control(IDC_DEL)->isVisible());
+        QCOMPARE(dlg.Control(IDC_PLAY)->toolTip(), QString("Play/Pause video"));
+        QCOMPARE(dlg.Control(IDC_SPEED)->toolTip(), QString("Change Speed Unit KPH/MPH."));
+    }
+
+    void opensTheCardAndPlaysTheFirstRecording() {
+        CLumDlg dlg(CLumSettings::Instance(),
+                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+        dlg.InitDialog(true);
+        dlg.show();
+        dlg.resize(1024, 576);
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.OpenSource(CLumDlg::Source::Disk, card_);
+        QVERIFY(dlg.Catalogue().entries.size() > 5);
+        QCOMPARE(dlg.Catalogue().currentIndex, 0);
+        QVERIFY(dlg.Player().Playing());
+        // Time reports come back through the queued path and move the seek bar and the text.
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 2, 15000);
+        QVERIFY(!dlg.SwitchInProgress());
+        QVERIFY(dlg.TimeText()->text() != "0:00 / 0:00");
+        // The surface is letterboxed to the recording's 16:9.
+        const QRect surface = dlg.VideoSurface()->geometry();
+        QVERIFY(qAbs(surface.width() * 9 - surface.height() * 16) <= 16 * 2);
+        // The screenshot a person looks at.
+        const QByteArray shot = qgetenv("LUM_SCREENSHOT");
+        if (!shot.isEmpty()) {
+            QTest::qWait(1500);
+            QProcess::execute("import", {"-window", "root", QString::fromLocal8Bit(shot)});
+        }
+        dlg.OnPlay();  // pauses
+        QTRY_VERIFY(!dlg.Player().Playing());
+        // A list double-click plays that recording.
+        const int last = static_cast<int>(dlg.Catalogue().entries.size()) - 1;
+        dlg.OnPlayItem(last);
+        QCOMPARE(dlg.Catalogue().currentIndex, last);
+        QVERIFY(dlg.SwitchInProgress());
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.SwitchInProgress(), 15000);
+        dlg.Player().Stop();
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
