@@ -79,10 +79,18 @@ case "${1:-}" in
       echo "== Making a sample card in $card"
       build/tools/make-card/lum-make-card "$card"
     fi
-    echo "== The sample card, as LUM reads it:"
-    build/tools/lumtool/lumtool scan "$card"
-    echo "== The viewer window is not part of this version yet; lumtool shows what it will play:"
-    echo "   build/tools/lumtool/lumtool telemetry $card/<recording> --format gpx"
+    # The viewer keeps "Lum.ini" in the folder it starts in; a first run remembers the card.
+    if [ ! -f Lum.ini ]; then
+      printf '[UI]\nFolder=%s\n' "$card" > Lum.ini
+    fi
+    echo "== Starting LUM. Press OPEN, choose Folder: the sample card is preset."
+    # Qt's web engine refuses to run as root with its sandbox on.
+    [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      echo "   (no display here: starting under Xvfb)"
+      exec xvfb-run -a -s "-screen 0 1280x800x24" build/app/lum
+    fi
+    exec build/app/lum
     ;;
   *)
     echo "usage: bash tools/dev.sh test|run" >&2
