@@ -11,6 +11,7 @@
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
 #include "catalogue/core/CLumSettings.h"
+#include "catalogue/ui/CLumFileListCtrl.h"
 #include "views/map/CHtmlMapDlg.h"
 
 using namespace lum;
@@ -119,7 +120,32 @@ class MainWindowTest : public QObject {
         QCOMPARE(dlg.Catalogue().currentIndex, last);
         QVERIFY(dlg.SwitchInProgress());
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.SwitchInProgress(), 15000);
+        // Window modes: the small size, then full screen and back.
+        dlg.SetSmallSize();
+        QTRY_COMPARE(dlg.size(), QSize(1024, 576));
+        dlg.ToggleFullScreen();
+        QVERIFY(dlg.FullScreen());
+        QVERIFY(!dlg.Control(IDC_PLAY)->isVisible());
+        QVERIFY(!dlg.FileList()->isVisible());
+        dlg.ToggleFullScreen();
+        QVERIFY(!dlg.FullScreen());
+        QVERIFY(dlg.Control(IDC_PLAY)->isVisible());
+        QVERIFY(dlg.Control(IDC_ABOUT)->isVisible());  // shown once full screen was left
+        QVERIFY(!dlg.Control(IDC_NOTICE)->isVisible());
         dlg.Player().Stop();
+    }
+
+    void languageChangeRelabels() {
+        CLumSettings& settings = CLumSettings::Instance();
+        CLumDlg dlg(settings,
+                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+        dlg.InitDialog(true);
+        QCOMPARE(dlg.Control(IDC_OPEN)->toolTip(), QString("Open files"));
+        QVERIFY(settings.SetLanguage(kLanguageJapanese));
+        dlg.OnLanguageChanged(kLanguageJapanese);
+        QCOMPARE(dlg.Control(IDC_OPEN)->toolTip(), QString::fromUtf8("ファイルを開く"));
+        QCOMPARE(dlg.FileList()->headerItem()->text(0), QString::fromUtf8("ファイル名"));
+        QVERIFY(settings.SetLanguage(kLanguageEnglish));
     }
 };
 
