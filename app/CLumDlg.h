@@ -128,6 +128,10 @@ class CLumDlg : public QWidget {
     void ShowRateOverlay();
     void UpdateSeekBar();
     void RefreshValueTexts();
+    // OPEN: ignored during a switch, else stops the engine and resets the rate.
+    bool BeginOpen();
+    void LoadChosen(Source kind, const QString& path);
+    void PlayFirstRecording();
     void OnOpen();
     void OnConfig();
     void OnAbout();

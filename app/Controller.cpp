@@ -279,14 +279,34 @@ void CLumDlg::OnLanguageChanged(int) {
     update();
 }
 
-void CLumDlg::OpenSource(Source kind, const QString& path) {
+bool CLumDlg::BeginOpen() {
     if (!catalogue_.entries.empty() && switchInProgress_) {
-        return;
+        return false;
     }
     pendingSeekMs_ = 0;
     player_->Stop();
     rateIndex_ = 7;
     player_->SetRate(1.0f);
+    return true;
+}
+
+void CLumDlg::OpenSource(Source kind, const QString& path) {
+    if (BeginOpen()) {
+        LoadChosen(kind, path);
+    }
+}
+
+void CLumDlg::PlayFirstRecording() {
+    catalogue_.Select(0);
+    catalogue_.LoadCurrentTelemetry(0);
+    currentPath_ = QString::fromStdString(FullPath(catalogue_.entries[0]));
+    player_->Open(currentPath_.toStdString());
+    ShowPlayAsPause(true);
+    FitVideo();
+    player_->Play();
+}
+
+void CLumDlg::LoadChosen(Source kind, const QString& path) {
     if (kind == Source::File) {
         catalogue_.Clear();
         const std::string full = path.toStdString();
@@ -294,18 +314,11 @@ void CLumDlg::OpenSource(Source kind, const QString& path) {
         while (cut > 0 && !IsPathSeparator(full[cut - 1])) {
             --cut;
         }
-        const std::string folder = full.substr(0, cut);
-        if (!catalogue_.Load(folder, full.substr(cut)) || catalogue_.entries.empty()) {
+        if (!catalogue_.Load(full.substr(0, cut), full.substr(cut)) || catalogue_.entries.empty()) {
             return;
         }
         player_->SetWindow(videoSurface_->NativeId());
-        catalogue_.Select(0);
-        catalogue_.LoadCurrentTelemetry(0);
-        currentPath_ = QString::fromStdString(FullPath(catalogue_.entries[0]));
-        player_->Open(currentPath_.toStdString());
-        ShowPlayAsPause(true);
-        FitVideo();
-        player_->Play();
+        PlayFirstRecording();
         return;
     }
     StartSwitch();
@@ -327,13 +340,7 @@ void CLumDlg::OpenSource(Source kind, const QString& path) {
         deferredPlayTicks_ = 5;
         return;
     }
-    catalogue_.Select(0);
-    catalogue_.LoadCurrentTelemetry(0);
-    currentPath_ = QString::fromStdString(FullPath(catalogue_.entries[0]));
-    player_->Open(currentPath_.toStdString());
-    ShowPlayAsPause(true);
-    FitVideo();
-    player_->Play();
+    PlayFirstRecording();
 }
 
 void CLumDlg::timerEvent(QTimerEvent* event) {

@@ -8,13 +8,9 @@
 namespace lum {
 
 void CLumDlg::OnOpen() {
-    if (!catalogue_.entries.empty() && switchInProgress_) {
+    if (!BeginOpen()) {
         return;
     }
-    pendingSeekMs_ = 0;
-    player_->Stop();
-    rateIndex_ = 7;
-    player_->SetRate(1.0f);
     CMediaOpenDialog dialog(MountedVolumes(), settings_, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
@@ -22,13 +18,13 @@ void CLumDlg::OnOpen() {
     const MediaChoice& c = dialog.Choice();
     switch (c.choice) {
         case kChoiceDisk:
-            OpenSource(Source::Disk, QString::fromStdString(c.drive));
+            LoadChosen(Source::Disk, QString::fromStdString(c.drive));
             break;
         case kChoiceFolder:
-            OpenSource(Source::Folder, QString::fromStdString(c.folderPath));
+            LoadChosen(Source::Folder, QString::fromStdString(c.folderPath));
             break;
         default:
-            OpenSource(Source::File, QString::fromStdString(c.filePath));
+            LoadChosen(Source::File, QString::fromStdString(c.filePath));
             break;
     }
 }

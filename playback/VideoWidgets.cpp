@@ -61,17 +61,11 @@ void CVideoStaticBg::mouseDoubleClickEvent(QMouseEvent* event) {
     }
 }
 
-CVideoSlider::CVideoSlider(QWidget* parent)
-    : QSlider(Qt::Horizontal, parent), thumb_(LoadSkin(199)) {
+CVideoSlider::CVideoSlider(QWidget* parent) : CDragSlider(parent), thumb_(LoadSkin(199)) {
     setRange(0, 1000);
-    setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
-}
-
-int CVideoSlider::ThumbLeft() const {
-    const int span = ChannelRight() - ChannelLeft();
-    const int range = maximum() - minimum();
-    return ChannelLeft() + (range == 0 ? 0 : (value() - minimum()) * span / range) - 5;
+    setOnRelease_ = true;
+    connect(this, &CDragSlider::DragMoved, this, &CVideoSlider::SeekMoved);
 }
 
 void CVideoSlider::paintEvent(QPaintEvent*) {
@@ -86,40 +80,6 @@ void CVideoSlider::paintEvent(QPaintEvent*) {
     if (!thumb_.isNull()) {
         p.drawImage(QPoint(ThumbLeft(), (height() - thumb_.height()) / 2), thumb_);
     }
-}
-
-void CVideoSlider::SetFromPointer(int x) {
-    if (const auto position =
-            SliderPositionFor(x, 0, ChannelLeft(), ChannelRight(), minimum(), maximum())) {
-        setValue(*position);
-    }
-}
-
-void CVideoSlider::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        return;
-    }
-    SetFromPointer(event->position().toPoint().x());
-    dragging_ = true;
-    grabMouse();
-}
-
-void CVideoSlider::mouseMoveEvent(QMouseEvent* event) {
-    if (!dragging_) {
-        return;
-    }
-    SetFromPointer(event->position().toPoint().x());
-    emit SeekMoved();
-}
-
-void CVideoSlider::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !dragging_) {
-        return;
-    }
-    dragging_ = false;
-    releaseMouse();
-    SetFromPointer(event->position().toPoint().x());
-    emit SeekMoved();
 }
 
 }  // namespace lum

@@ -2,10 +2,10 @@
 #pragma once
 
 #include <QImage>
-#include <QSlider>
 #include <QWidget>
 
 #include "recordings/CatalogueViews.h"
+#include "views/CDragSlider.h"
 
 namespace lum {
 
@@ -50,11 +50,10 @@ class CVideoStaticBg : public QWidget {
 };
 
 // The seek bar: 0..1000, a grey channel with a yellow bar up to the thumb.
-class CVideoSlider : public QSlider {
+class CVideoSlider : public CDragSlider {
     Q_OBJECT
   public:
     explicit CVideoSlider(QWidget* parent = nullptr);
-    bool Dragging() const { return dragging_; }
 
   signals:
     // The window message WM_SEEK_MOVED.
@@ -62,17 +61,9 @@ class CVideoSlider : public QSlider {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    int ChannelLeft() const { return 5; }
-    int ChannelRight() const { return width() - 5; }
-    int ThumbLeft() const;
-    void SetFromPointer(int x);
     QImage thumb_;
-    bool dragging_ = false;
 };
 
 }  // namespace lum

@@ -1,36 +1,15 @@
 #include "CMySliderControl.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "views/Skin.h"
-#include "views/core/Gauges.h"
 
 namespace lum {
 
-namespace {
-constexpr int kThumbWidth = 10;
-}
-
-CMySliderControl::CMySliderControl(QWidget* parent)
-    : QSlider(Qt::Horizontal, parent), thumb_(LoadSkin(199)) {
+CMySliderControl::CMySliderControl(QWidget* parent) : CDragSlider(parent), thumb_(LoadSkin(199)) {
     setRange(0, 100);
     setValue(60);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-int CMySliderControl::ChannelLeft() const {
-    return kThumbWidth / 2;
-}
-int CMySliderControl::ChannelRight() const {
-    return width() - kThumbWidth / 2;
-}
-
-int CMySliderControl::ThumbLeft() const {
-    const int span = ChannelRight() - ChannelLeft();
-    const int range = maximum() - minimum();
-    const int offset = range == 0 ? 0 : (value() - minimum()) * span / range;
-    return ChannelLeft() + offset - kThumbWidth / 2;
+    connect(this, &CDragSlider::DragMoved, this, &CMySliderControl::VolumeChanged);
 }
 
 void CMySliderControl::paintEvent(QPaintEvent*) {
@@ -44,40 +23,6 @@ void CMySliderControl::paintEvent(QPaintEvent*) {
     if (!thumb_.isNull()) {
         p.drawImage(QPoint(ThumbLeft(), client.top()), thumb_);
     }
-}
-
-void CMySliderControl::SetFromPointer(int x) {
-    const auto position =
-        SliderPositionFor(x, 0, ChannelLeft(), ChannelRight(), minimum(), maximum());
-    if (position) {
-        setValue(*position);  // the slider keeps it inside its range
-    }
-}
-
-void CMySliderControl::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        return;
-    }
-    SetFromPointer(event->position().toPoint().x());
-    dragging_ = true;
-    grabMouse();
-}
-
-void CMySliderControl::mouseMoveEvent(QMouseEvent* event) {
-    if (!dragging_) {
-        return;
-    }
-    SetFromPointer(event->position().toPoint().x());
-    emit VolumeChanged();
-}
-
-void CMySliderControl::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !dragging_) {
-        return;
-    }
-    dragging_ = false;
-    releaseMouse();
-    emit VolumeChanged();
 }
 
 }  // namespace lum

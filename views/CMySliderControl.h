@@ -3,19 +3,15 @@
 #pragma once
 
 #include <QImage>
-#include <QSlider>
+
+#include "views/CDragSlider.h"
 
 namespace lum {
 
-class CMySliderControl : public QSlider {
+class CMySliderControl : public CDragSlider {
     Q_OBJECT
   public:
     explicit CMySliderControl(QWidget* parent = nullptr);
-    // The channel the thumb runs along, in client coordinates.
-    int ChannelLeft() const;
-    int ChannelRight() const;
-    int ThumbLeft() const;
-    bool Dragging() const { return dragging_; }
 
   signals:
     // The window message WM_VOLUME_CHANGED: the user moved the level.
@@ -23,14 +19,9 @@ class CMySliderControl : public QSlider {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    void SetFromPointer(int x);
     QImage thumb_;
-    bool dragging_ = false;
 };
 
 }  // namespace lum
