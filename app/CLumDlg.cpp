@@ -282,6 +282,7 @@ void CLumDlg::InitDialog(bool quiet) {
     RegisterTooltips();
     catalogue_.Bind(fileList_, curve_, map_, nullptr);
     catalogue_.BindVideoSurface(videoSurface_);
+    catalogue_.BindGauges(this);
     seekTimer_.start(500, this);
     deferredTimer_.start(100, this);
 }

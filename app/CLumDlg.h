@@ -30,7 +30,7 @@ namespace lum {
 class CHtmlMapDlg;
 class CLumFileListCtrl;
 
-class CLumDlg : public QWidget {
+class CLumDlg : public QWidget, public IGaugesView {
     Q_OBJECT
   public:
     static constexpr int kVersion[3] = {1, 0, 33};
@@ -104,6 +104,18 @@ class CLumDlg : public QWidget {
     bool SwitchInProgress() const { return switchInProgress_.load(); }
     const MainLayout& LastLayout() const { return layout_; }
 
+    // What the play time drives.
+    void SetHeading(int degrees) override { compass_->SetHeading(degrees); }
+    void SetCompassBlank() override { compass_->SetIndex(0); }
+    void SetSpeed(bool valid, std::uint16_t kmh) override { speed_->SetSpeed(valid, kmh); }
+    bool SpeedShown(bool& valid, std::uint16_t& kmh) const override {
+        valid = speed_->Model().Valid();
+        kmh = speed_->Model().Speed();
+        return true;
+    }
+    void RefreshValueTexts() override;
+    CPngCompassStatic* Compass() const { return compass_; }
+
     // The engine's event callback: runs on an engine thread, touches only the
     // atomics and posts to the UI thread.
     static void OnPlayerEvent(const libvlc_event_t* event, void* self);
@@ -127,7 +139,6 @@ class CLumDlg : public QWidget {
     void ShowPlayAsPause(bool pause);
     void ShowRateOverlay();
     void UpdateSeekBar();
-    void RefreshValueTexts();
     // OPEN: ignored during a switch, else stops the engine and resets the rate.
     bool BeginOpen();
     void LoadChosen(Source kind, const QString& path);

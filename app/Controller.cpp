@@ -51,8 +51,9 @@ void CLumDlg::OnPlayerEvent(const libvlc_event_t* event, void* self) {
     }
 }
 
-void CLumDlg::OnPlayTime(qint64) {
+void CLumDlg::OnPlayTime(qint64 ms) {
     ++timeReports_;
+    catalogue_.FeedGauges(static_cast<std::uint32_t>(ms), gsensorEnabled_, mapEnabled_);
     UpdateSeekBar();
     switchInProgress_ = false;
 }
@@ -258,6 +259,9 @@ void CLumDlg::OnVolumeChanged() {
 void CLumDlg::OnSeekMoved() {
     const std::int64_t length = player_->GetLength();
     pendingSeekMs_ = static_cast<std::int64_t>(seekBar_->value()) * (length / 1000);
+    // The views jump at once; the engine follows with the seek timer.
+    catalogue_.FeedGauges(static_cast<std::uint32_t>(pendingSeekMs_.load()), gsensorEnabled_,
+                          mapEnabled_);
 }
 
 void CLumDlg::OnMute() {
@@ -349,6 +353,7 @@ void CLumDlg::timerEvent(QTimerEvent* event) {
         const std::int64_t target = pendingSeekMs_.load();
         if (target != 0) {
             player_->SetTime(target);
+            catalogue_.RedrawDrivenPath(static_cast<std::uint32_t>(target));
             pendingSeekMs_ = 0;
         }
     } else if (id == deferredTimer_.timerId()) {

@@ -43,12 +43,29 @@ class IGSensorCurveView {
     virtual bool LoadSamples(const GSensorSample* samples, std::size_t count) = 0;
     virtual bool SetSampleRate(double samplesPerMs) = 0;
     virtual void Repaint() = 0;
+    // The playback side: the cursor, and the curves shown again while playing.
+    virtual bool SetPosition(int ms) = 0;
+    virtual void SetHideCurves(bool hide) = 0;
 };
 
 class IMapView {
   public:
     virtual ~IMapView() = default;
     virtual bool RunScript(const std::string& script) = 0;
+    // Moves the car; latitude and longitude are the stored values divided by 100.
+    virtual bool MovePosition(double latitude, double longitude, int heading) = 0;
+};
+
+// The small displays the play time drives: compass, speed dial, the curve's value texts.
+class IGaugesView {
+  public:
+    virtual ~IGaugesView() = default;
+    virtual void SetHeading(int degrees) = 0;
+    virtual void SetCompassBlank() = 0;
+    // Repaints only on a change.
+    virtual void SetSpeed(bool valid, std::uint16_t kmh) = 0;
+    virtual bool SpeedShown(bool& valid, std::uint16_t& kmh) const = 0;
+    virtual void RefreshValueTexts() = 0;
 };
 
 // The video surface doubles as the scan's progress display.

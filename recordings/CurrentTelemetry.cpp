@@ -243,6 +243,77 @@ void RecordingCatalogue::PlotTrack() {
     }
 }
 
+int RecordingCatalogue::FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool mapEnabled) {
+    if (gsensorEnabled && curve_ != nullptr && !gsensorSamples.empty()) {
+        curve_->SetHideCurves(false);
+        curve_->SetPosition(static_cast<int>(ms));
+        if (gauges_ != nullptr) {
+            gauges_->RefreshValueTexts();
+        }
+    }
+    if (gpsSamples.empty()) {
+        if (gauges_ != nullptr) {
+            gauges_->SetCompassBlank();
+            bool valid = false;
+            std::uint16_t kmh = 0;
+            if (gauges_->SpeedShown(valid, kmh) && (valid || kmh != 0)) {
+                gauges_->SetSpeed(false, 0);
+            }
+        }
+        return 0;
+    }
+    const double index = std::trunc(static_cast<double>(ms) * recordsPerSecond / 1000.0);
+    if (!(index >= 0) || index >= static_cast<double>(gpsSamples.size())) {
+        return 0;  // past the last record: everything stays as it was
+    }
+    const int i = static_cast<int>(index);
+    const GpsSample& s = gpsSamples[static_cast<std::size_t>(i)];
+    if ((s.fixFlags & 1) == 0) {
+        if (gauges_ != nullptr) {
+            gauges_->SetCompassBlank();
+            gauges_->SetSpeed(false, 0);
+        }
+        return 0;
+    }
+    if (i != 0 && i == lastGpsIndex) {
+        return 1;  // the same record as last time is not pushed again
+    }
+    lastGpsIndex = i;
+    const int heading = s.headingHalfDegrees * 2;
+    if (gauges_ != nullptr) {
+        gauges_->SetHeading(heading);
+        gauges_->SetSpeed(true, static_cast<std::uint16_t>(s.speedKmh));
+    }
+    const double lat = s.latitude / 100.0, lon = s.longitude / 100.0;
+    if (lat >= 200 || lon >= 200) {
+        return 0;
+    }
+    if (mapEnabled && map_ != nullptr) {
+        map_->MovePosition(lat, lon, heading);
+    }
+    return 1;
+}
+
+void RecordingCatalogue::RedrawDrivenPath(std::uint32_t ms) {
+    if (recordsPerSecond == 0) {
+        recordsPerSecond = 1.0;
+    }
+    const double wanted = std::trunc(static_cast<double>(ms) * recordsPerSecond / 1000.0);
+    const std::size_t n = wanted >= static_cast<double>(gpsSamples.size()) || !(wanted >= 0)
+                              ? gpsSamples.size()
+                              : static_cast<std::size_t>(wanted);
+    if (map_ == nullptr) {
+        return;
+    }
+    map_->RunScript("pathdrived_delete()");
+    const std::vector<GpsSample> driven(gpsSamples.begin(),
+                                        gpsSamples.begin() + static_cast<std::ptrdiff_t>(n));
+    for (const TrackPoint& p : TrackPoints(driven)) {
+        map_->RunScript("pathdrived_plot(" + FormatFixed6(p.latitude) + "," +
+                        FormatFixed6(p.longitude) + ")");
+    }
+}
+
 std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples) {
     std::vector<TrackPoint> points;
     for (const GpsSample& s : samples) {

@@ -45,6 +45,7 @@ class RecordingCatalogue {
               ICatalogueHost* host);
     void BindVideoSurface(IVideoSurfaceView* surface) { surface_ = surface; }
     void BindGroupList(IGroupListView* groupList) { groupList_ = groupList; }
+    void BindGauges(IGaugesView* gauges) { gauges_ = gauges; }
 
     void Clear();
     // Deletes every row of the attached list views.
@@ -76,6 +77,14 @@ class RecordingCatalogue {
     // catalogue or the recording cannot be opened.
     bool LoadCurrentTelemetry(int index);
 
+    // The play time selects the GPS record: moves the curve's cursor, the
+    // compass, the speed dial and the map marker. 1 when a valid record was handled.
+    int FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool mapEnabled);
+    // Draws the driven part of the track again up to the play time.
+    void RedrawDrivenPath(std::uint32_t ms);
+    // The record last pushed to the gauges; kept across recordings.
+    int lastGpsIndex = 0;
+
     std::vector<RecordingEntry> entries;
     std::vector<GroupRecord> groups;
     std::vector<RowRecord> rows;
@@ -104,6 +113,7 @@ class RecordingCatalogue {
     IGSensorCurveView* curve_ = nullptr;
     IMapView* map_ = nullptr;
     IVideoSurfaceView* surface_ = nullptr;
+    IGaugesView* gauges_ = nullptr;
     ICatalogueHost* host_ = nullptr;
 };
 

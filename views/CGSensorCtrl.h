@@ -23,7 +23,11 @@ class CGSensorCtrl : public QWidget, public IGSensorCurveView {
     bool SetSampleRate(double samplesPerMs) override;
     void Repaint() override { update(); }
 
-    bool SetPosition(int ms);
+    bool SetPosition(int ms) override;
+    void SetHideCurves(bool hide) override {
+        m_bHideCurves = hide;
+        update();
+    }
     void GetCurrentValues(double& first, double& second, double& third) const;
 
     // While set, no curve is drawn (frame, ticks and cursor still are).

@@ -103,6 +103,9 @@ class MainWindowTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 2, 15000);
         QVERIFY(!dlg.SwitchInProgress());
         QVERIFY(dlg.TimeText()->text() != "0:00 / 0:00");
+        // The telemetry follows the picture: the compass turned and the dial shows a fix.
+        QVERIFY(dlg.Compass()->Index() > 0);
+        QVERIFY(dlg.Speed()->Model().Valid());
         // The surface is letterboxed to the recording's 16:9.
         const QRect surface = dlg.VideoSurface()->geometry();
         QVERIFY(qAbs(surface.width() * 9 - surface.height() * 16) <= 16 * 2);

@@ -237,3 +237,93 @@ TEST(SideTextPathTest, OnlyTheExtensionChanges) {
 
 }  // namespace
 }  // namespace lum
+
+namespace lum {
+namespace {
+
+using namespace lum::test;
+
+class FeedGaugesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        catalogue.Bind(&views, &views, &views, &views);
+        catalogue.BindGauges(&views);
+        catalogue.gsensorSamples.assign(10, GSensorSample{});
+    }
+    // n records, one a second unless set otherwise, heading 90 degrees, speed = index.
+    void Records(int n, double perSecond) {
+        catalogue.gpsSamples.clear();
+        for (int k = 0; k < n; ++k) {
+            GpsSample s;
+            s.latitude = 3539.511;
+            s.longitude = 13944.7296;
+            s.speedKmh = static_cast<std::int16_t>(k);
+            s.headingHalfDegrees = 45;
+            s.fixFlags = 1;
+            catalogue.gpsSamples.push_back(s);
+        }
+        catalogue.recordsPerSecond = perSecond;
+    }
+    FakeViews views;
+    RecordingCatalogue catalogue;
+};
+
+TEST_F(FeedGaugesTest, PlayTimeSelectsTheRecord) {
+    Records(3000, 5.0);
+    EXPECT_EQ(catalogue.FeedGauges(2400, true, true), 1);
+    EXPECT_EQ(views.speed, 12);  // 2.4 s at 5 records a second
+    EXPECT_EQ(views.moves, (std::vector<std::string>{"35.395110,139.447296,90"}));
+    EXPECT_EQ(views.curve, (std::vector<std::string>{"Show", "SetPosition 2400"}));
+    EXPECT_EQ(catalogue.FeedGauges(2450, true, true), 1);  // the same record is not pushed again
+    EXPECT_EQ(views.moves.size(), 1u);
+    catalogue.recordsPerSecond = 1000.0;
+    catalogue.FeedGauges(2400, true, true);
+    EXPECT_EQ(views.speed, 2400 % 32768);
+
+    // Past the last record nothing changes; with the curve off its cursor stays.
+    views.curve.clear();
+    views.gauges.clear();
+    EXPECT_EQ(catalogue.FeedGauges(10'000'000, false, true), 0);
+    EXPECT_TRUE(views.curve.empty());
+    EXPECT_TRUE(views.gauges.empty());
+}
+
+TEST_F(FeedGaugesTest, InvalidFarAndSouthernRecords) {
+    Records(4, 1.0);
+    catalogue.gpsSamples[1].fixFlags = 0;
+    catalogue.gpsSamples[2].latitude = 20000.0;
+    catalogue.gpsSamples[3].latitude = -3350.5;
+    catalogue.gpsSamples[3].longitude = -7040.25;
+    EXPECT_EQ(catalogue.FeedGauges(1000, true, true), 0);
+    EXPECT_FALSE(views.speedValid);
+    EXPECT_EQ(views.gauges.back(), "speed invalid 0");
+    EXPECT_EQ(catalogue.FeedGauges(2000, true, true), 0);  // gauges follow, the marker does not
+    EXPECT_EQ(views.speed, 2);
+    EXPECT_TRUE(views.moves.empty());
+    EXPECT_EQ(catalogue.FeedGauges(3000, true, false), 1);  // map off: no marker move
+    EXPECT_TRUE(views.moves.empty());
+    catalogue.lastGpsIndex = 0;
+    EXPECT_EQ(catalogue.FeedGauges(3000, true, true), 1);
+    EXPECT_EQ(views.moves.back(), "-33.505000,-70.402500,90");
+
+    catalogue.gpsSamples.clear();  // no GPS at all: blank compass, invalid speed once
+    views.gauges.clear();
+    EXPECT_EQ(catalogue.FeedGauges(0, true, true), 0);
+    EXPECT_EQ(views.gauges,
+              (std::vector<std::string>{"values", "compass blank", "speed invalid 0"}));
+}
+
+TEST_F(FeedGaugesTest, DrivenPathAfterASeek) {
+    Records(120, 1.0);
+    catalogue.gpsSamples[5].fixFlags = 0;
+    catalogue.RedrawDrivenPath(90'000);
+    ASSERT_EQ(views.scripts.size(), 1u + 89u);  // records 0 to 89, less the one without fix
+    EXPECT_EQ(views.scripts[0], "pathdrived_delete()");
+    EXPECT_EQ(views.scripts[1], "pathdrived_plot(35.658517,139.745493)");
+    views.scripts.clear();
+    catalogue.RedrawDrivenPath(1'000'000);  // lowered to the record count
+    EXPECT_EQ(views.scripts.size(), 1u + 119u);
+}
+
+}  // namespace
+}  // namespace lum

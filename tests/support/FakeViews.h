@@ -21,7 +21,8 @@ class FakeViews : public IFileListView,
                   public IGSensorCurveView,
                   public IMapView,
                   public IVideoSurfaceView,
-                  public ICatalogueHost {
+                  public ICatalogueHost,
+                  public IGaugesView {
   public:
     int AddRow(int entryIndex, std::string_view folder, std::string_view fileName,
                std::uint64_t fileSize, std::uint8_t flags, std::uint8_t hasSideText,
@@ -56,6 +57,31 @@ class FakeViews : public IFileListView,
         return true;
     }
     void Repaint() override {}
+    bool SetPosition(int ms) override {
+        curve.push_back("SetPosition " + std::to_string(ms));
+        return true;
+    }
+    void SetHideCurves(bool hide) override { curve.push_back(hide ? "Hide" : "Show"); }
+    bool MovePosition(double lat, double lon, int heading) override {
+        moves.push_back(FormatFixed6(lat) + "," + FormatFixed6(lon) + "," +
+                        std::to_string(heading));
+        return true;
+    }
+    void SetHeading(int degrees) override {
+        gauges.push_back("heading " + std::to_string(degrees));
+    }
+    void SetCompassBlank() override { gauges.push_back("compass blank"); }
+    void SetSpeed(bool valid, std::uint16_t kmh) override {
+        speedValid = valid;
+        speed = kmh;
+        gauges.push_back("speed " + std::string(valid ? "" : "invalid ") + std::to_string(kmh));
+    }
+    bool SpeedShown(bool& valid, std::uint16_t& kmh) const override {
+        valid = speedValid;
+        kmh = speed;
+        return true;
+    }
+    void RefreshValueTexts() override { gauges.push_back("values"); }
 
     bool RunScript(const std::string& script) override {
         scripts.push_back(script);
@@ -73,7 +99,9 @@ class FakeViews : public IFileListView,
     }
 
     std::vector<RecordedRow> rows;
-    std::vector<std::string> log, curve, scripts, progress, questions;
+    std::vector<std::string> log, curve, scripts, progress, questions, moves, gauges;
+    bool speedValid = true;
+    std::uint16_t speed = 0;
     std::vector<GSensorSample> loaded;
     std::vector<int> scanCounts;
     bool overwriteAnswer = true;

@@ -45,7 +45,7 @@ class CHtmlMapDlg : public QWidget, public IMapView {
 
     // Moves the car: latitude and longitude in degrees-and-minutes divided by 100 (35.39511 for
     // 35 deg 39.511 min); the heading is not used by the page. Always true.
-    bool MovePosition(double lat, double lon, int heading);
+    bool MovePosition(double lat, double lon, int heading) override;
 
     // Runs one script text in the page and ignores its outcome. Before the page has loaded the
     // text waits and runs, in call order, once it has; if the page failed to load it does
