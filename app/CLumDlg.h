@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QMessageBox>
+#include <functional>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -30,7 +32,7 @@ namespace lum {
 class CHtmlMapDlg;
 class CLumFileListCtrl;
 
-class CLumDlg : public QWidget, public IGaugesView {
+class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     Q_OBJECT
   public:
     static constexpr int kVersion[3] = {1, 0, 33};
@@ -103,6 +105,36 @@ class CLumDlg : public QWidget, public IGaugesView {
     int TimeReports() const { return timeReports_; }
     bool SwitchInProgress() const { return switchInProgress_.load(); }
     const MainLayout& LastLayout() const { return layout_; }
+
+    // The hidden file commands (DEL, LOCK, SAVE, KML) and what they need from the window.
+    void OnDelete();
+    void OnUnlock();
+    void OnSaveAs();
+    void OnExportKml();
+    void ShowProgress(int percent, const std::string& text) override;
+    void HideProgress() override;
+    bool AskOverwrite(const std::string& targetPath) override;
+    // The check marks of the group list, which the window never shows: empty in
+    // the product, so the file commands report that nothing is selected.
+    std::vector<bool> groupSelection;
+    // Seams for tests: the message box (returns the button pressed), the folder
+    // picker of SAVE and the documents folder of KML.
+    std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString& caption, const QString& text,
+                                              QMessageBox::StandardButtons buttons)>
+        messageBox;
+    std::function<QString(QWidget* owner, const QString& title)> pickFolder;
+    QString documentsFolder;
+
+    // Zoom, pan, snapshot and FLIP on the engine's picture.
+    void ZoomAt(int delta, int x, int y);
+    void PanStart(int x, int y);
+    void PanMove(int x, int y, bool buttonHeld);
+    void PanEnd();
+    void OnSnapshot();
+    void OnFlip();
+    std::function<QString(QWidget* owner)> pickSnapshotFile;
+    LayoutRect ViewRect() const { return viewRect_; }
+    bool Flipped() const { return flipped_; }
 
     // What the play time drives.
     void SetHeading(int degrees) override { compass_->SetHeading(degrees); }
@@ -197,6 +229,11 @@ class CLumDlg : public QWidget, public IGaugesView {
     std::atomic<std::int64_t> pendingSeekMs_{0};
     std::atomic<bool> switchInProgress_{false};
     QBasicTimer overlayTimer_, seekTimer_, deferredTimer_, switchTimer_, nudgeTimer_;
+    LayoutRect viewRect_;
+    bool panning_ = false;
+    QPoint panAnchor_;
+    LayoutRect panAnchorView_;
+    bool flipped_ = false;
 };
 
 // The rate table: factor and overlay label of each of the 18 steps.
