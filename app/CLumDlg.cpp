@@ -58,6 +58,11 @@ CLumDlg::CLumDlg(CLumSettings& settings, std::unique_ptr<VlcPlayer> player, QWid
       settings_(settings),
       player_(std::move(player)) {
     versionText_ = QString("%1.%2.%3").arg(kVersion[0]).arg(kVersion[1]).arg(kVersion[2]);
+    messageBox = [this](QMessageBox::Icon icon, const QString& caption, const QString& text,
+                        QMessageBox::StandardButtons buttons) {
+        QMessageBox box(icon, caption, text, buttons, this);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    };
     ReadMapKind();
 }
 
@@ -280,7 +285,7 @@ void CLumDlg::InitDialog(bool quiet) {
     PlaceAtStart();
     Relayout(width(), height());
     RegisterTooltips();
-    catalogue_.Bind(fileList_, curve_, map_, nullptr);
+    catalogue_.Bind(fileList_, curve_, map_, this);
     catalogue_.BindVideoSurface(videoSurface_);
     catalogue_.BindGauges(this);
     seekTimer_.start(500, this);
@@ -557,6 +562,21 @@ void CLumDlg::paintEvent(QPaintEvent*) {
     if (!legend.isNull()) {
         p.drawImage(QPoint(width() - 400, height() - 130), legend);
     }
+}
+
+void CLumDlg::ShowProgress(int percent, const std::string& text) {
+    statusBoard_->show();
+    statusBoard_->percent = percent;
+    statusBoard_->caption = QString::fromStdString(text);
+    statusBoard_->repaint();  // the copy blocks the window: show each step at once
+}
+
+void CLumDlg::HideProgress() { statusBoard_->hide(); }
+
+bool CLumDlg::AskOverwrite(const std::string& targetPath) {
+    const QString text = Ui(141).replace("%s", QString::fromStdString(targetPath));
+    return messageBox(QMessageBox::Question, Ui(140), text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
 }
 
 void CLumDlg::RefreshValueTexts() {
