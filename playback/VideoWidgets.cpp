@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "views/Skin.h"
 #include "views/core/Gauges.h"
@@ -53,6 +54,27 @@ void CVideoStatic::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         emit ToggleFullScreen();
     }
+}
+
+void CVideoStatic::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit PanPressed(event->position().toPoint());
+    }
+}
+
+void CVideoStatic::mouseMoveEvent(QMouseEvent* event) {
+    emit PanMoved(event->position().toPoint(), (event->buttons() & Qt::LeftButton) != 0);
+}
+
+void CVideoStatic::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit PanReleased();
+    }
+}
+
+void CVideoStatic::wheelEvent(QWheelEvent* event) {
+    emit WheelTurned(event->angleDelta().y(), event->position().toPoint());
+    event->accept();
 }
 
 void CVideoStaticBg::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -26,11 +26,20 @@ class CVideoStatic : public QWidget, public IVideoSurfaceView {
     void ToggleFullScreen();
     // Qt made a new native window: the engine must be given the new id.
     void NativeWindowChanged();
+    // The pointer on the picture, for zoom and pan.
+    void PanPressed(QPoint at);
+    void PanMoved(QPoint at, bool buttonHeld);
+    void PanReleased();
+    void WheelTurned(int delta, QPoint at);
 
   protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     bool scanDisplay_ = false;
