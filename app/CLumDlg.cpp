@@ -290,6 +290,7 @@ void CLumDlg::InitDialog(bool quiet) {
     catalogue_.BindGauges(this);
     seekTimer_.start(500, this);
     deferredTimer_.start(100, this);
+    ConnectFileCommands();
 }
 
 void CLumDlg::PlaceAtStart() {

@@ -179,6 +179,7 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnConfig();
     void OnAbout();
     void OnMute();
+    void ConnectFileCommands();
     void StartSwitch();
     QRect MonitorRect() const;
     QRect WorkArea() const;

@@ -1,0 +1,383 @@
+// The main window's file commands DEL, LOCK, SAVE and KML on real files of a
+// small built card, with a stand-in engine and the message box answered by the test.
+#include <QDir>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/CLumDlg.h"
+#include "app/Messages.h"
+#include "catalogue/core/CLumSettings.h"
+#include "catalogue/ui/CLumFileListCtrl.h"
+#include "tests/support/Builders.h"
+#include "views/SmallDisplays.h"
+
+using namespace lum;
+namespace fs = std::filesystem;
+
+namespace {
+
+// An engine that accepts every call and shows nothing: enough for the window to
+// know whether it plays.
+int handles[4];
+VlcApi StandInEngine() {
+    const auto none = [](auto...) {};
+    const auto zero = [](auto...) { return 0; };
+    const auto time = [](auto...) -> libvlc_time_t { return 0; };
+    VlcApi a;
+    a.new_ = [](int, const char* const*) {
+        return reinterpret_cast<libvlc_instance_t*>(&handles[0]);
+    };
+    a.release = none;
+    a.media_player_new = [](libvlc_instance_t*) {
+        return reinterpret_cast<libvlc_media_player_t*>(&handles[1]);
+    };
+    a.media_player_release = none;
+    a.media_player_event_manager = [](libvlc_media_player_t*) {
+        return reinterpret_cast<libvlc_event_manager_t*>(&handles[2]);
+    };
+    a.event_attach = zero;
+    a.media_new_path = [](libvlc_instance_t*, const char*) {
+        return reinterpret_cast<libvlc_media_t*>(&handles[3]);
+    };
+    a.media_add_option = none;
+    a.media_release = none;
+    a.media_player_set_media = none;
+    a.set_window = none;
+    a.media_player_play = zero;
+    a.media_player_pause = none;
+    a.media_player_stop = none;
+    a.media_player_get_length = time;
+    a.media_player_get_time = time;
+    a.media_player_set_time = none;
+    a.media_player_set_rate = zero;
+    a.audio_set_volume = zero;
+    a.audio_set_mute = none;
+    a.video_set_key_input = none;
+    a.video_set_mouse_input = none;
+    a.video_set_marquee_string = none;
+    a.video_set_marquee_int = none;
+    a.video_set_crop_geometry = none;
+    a.video_take_snapshot = zero;
+    a.video_get_width = zero;
+    a.video_get_height = zero;
+    return a;
+}
+
+QString Ui(int id) {
+    return QString::fromStdString(LoadUiString(id));
+}
+
+struct Shown {
+    QMessageBox::Icon icon;
+    QString caption;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+};
+
+// The window, with what its status board showed at every progress step.
+class Window : public CLumDlg {
+  public:
+    Window() : CLumDlg(CLumSettings::Instance(), std::make_unique<VlcPlayer>(StandInEngine())) {}
+    void ShowProgress(int percent, const std::string& text) override {
+        CLumDlg::ShowProgress(percent, text);
+        const auto* board = static_cast<CStatusBoardStatic*>(Control(IDC_STATUS_BOARD));
+        progress.append(QString("%1 %2 %3")
+                            .arg(board->isVisibleTo(this) ? "shown" : "hidden")
+                            .arg(board->percent)
+                            .arg(board->caption));
+    }
+    QStringList progress;
+};
+
+std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+using Command = void (CLumDlg::*)();
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Command)
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir home_;
+    std::unique_ptr<test::TempDir> card_;
+    std::unique_ptr<Window> dlg_;
+    QList<Shown> shown_;
+    QList<QMessageBox::StandardButton> answers_;  // taken in order; OK once used up
+
+    fs::path Card(const char* relative) const { return card_->path() / relative; }
+
+    // Two continuous recordings in DCIM make group 0; a name-locked one in the root, group 1.
+    void LoadCard() {
+        card_->Write("DCIM/FILE140101-120000.MP4", test::MinuteMp4("2014-01-01 12:00:00"));
+        card_->Write("DCIM/FILE140101-120100.MP4", test::MinuteMp4("2014-01-01 12:01:00"));
+        card_->Write("EMEG140101-130000.MP4", test::MinuteMp4("2014-01-01 13:00:00"));
+        QVERIFY(dlg_->Catalogue().Load(card_->path().string(), ""));
+        QCOMPARE(dlg_->Catalogue().groups.size(), std::size_t{2});
+        QCOMPARE(dlg_->Catalogue().groups[0].entryCount, 2);
+        QCOMPARE(dlg_->FileList()->RowCount(), 3);
+    }
+
+  public:
+    static void initMain() {
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    }
+
+  private slots:
+    void initTestCase() {
+        qputenv("TZ", "JST-9");
+        QVERIFY(home_.isValid());
+        QVERIFY(QDir::setCurrent(home_.path()));  // the settings file lives here
+    }
+
+    void init() {
+        card_ = std::make_unique<test::TempDir>();
+        dlg_ = std::make_unique<Window>();
+        dlg_->InitDialog(true);
+        shown_.clear();
+        answers_.clear();
+        dlg_->messageBox = [this](QMessageBox::Icon icon, const QString& caption,
+                                  const QString& text, QMessageBox::StandardButtons buttons) {
+            shown_.append({icon, caption, text, buttons});
+            return answers_.isEmpty() ? QMessageBox::Ok : answers_.takeFirst();
+        };
+        dlg_->pickFolder = [](QWidget*, const QString&) -> QString {
+            QTest::qFail("no folder should be asked for", __FILE__, __LINE__);
+            return {};
+        };
+    }
+
+    void cleanup() { dlg_.reset(); }
+
+    void emptyListStopsEveryCommand_data() {
+        QTest::addColumn<int>("button");
+        QTest::newRow("DEL") << int(IDC_DEL);
+        QTest::newRow("LOCK") << int(IDC_LOCK);
+        QTest::newRow("SAVE") << int(IDC_SAVE);
+        QTest::newRow("KML") << int(IDC_KML);
+    }
+    void emptyListStopsEveryCommand() {
+        QFETCH(int, button);
+        // The hidden buttons still reach their handlers.
+        QVERIFY(dlg_->Button(button)->isHidden());
+        dlg_->Button(button)->click();
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].caption, Ui(145));
+        QCOMPARE(shown_[0].text, Ui(136));
+        QCOMPARE(shown_[0].text, QString("No files in list."));
+        QCOMPARE(shown_[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    void nothingSelectedIsReported_data() {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<int>("questions");  // boxes shown before the report
+        QTest::newRow("DEL") << Command(&CLumDlg::OnDelete) << 1;
+        QTest::newRow("LOCK") << Command(&CLumDlg::OnUnlock) << 0;
+        QTest::newRow("SAVE") << Command(&CLumDlg::OnSaveAs) << 0;
+    }
+    void nothingSelectedIsReported() {
+        QFETCH(Command, command);
+        QFETCH(int, questions);
+        LoadCard();
+        test::TempDir target;
+        dlg_->pickFolder = [&](QWidget*, const QString&) {
+            return QString::fromStdString(target.path().string());
+        };
+        (dlg_.get()->*command)();
+        QCOMPARE(shown_.size(), questions + 1);
+        QCOMPARE(shown_.last().caption, Ui(144));
+        QCOMPARE(shown_.last().text, Ui(135));
+        QCOMPARE(shown_.last().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{3});
+        QVERIFY(fs::is_empty(target.path()));
+        QVERIFY(fs::exists(Card("EMEG140101-130000.MP4")));
+    }
+
+    void deleteAsksThenRemovesTheSelectedGroup_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<int>("left");
+        QTest::newRow("OK") << QMessageBox::Ok << 1;
+        QTest::newRow("Cancel") << QMessageBox::Cancel << 3;
+    }
+    void deleteAsksThenRemovesTheSelectedGroup() {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(int, left);
+        LoadCard();
+        dlg_->StartRecording(0);
+        QVERIFY(dlg_->Player().Playing());
+        dlg_->groupSelection = {true, false};
+        answers_ = {answer};
+        dlg_->OnDelete();
+        // The engine lets go of the file before the question.
+        QVERIFY(!dlg_->Player().Playing());
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].caption, Ui(128));
+        QCOMPARE(shown_[0].text, Ui(129));
+        QCOMPARE(shown_[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        const bool kept = answer != QMessageBox::Ok;
+        QCOMPARE(fs::exists(Card("DCIM/FILE140101-120000.MP4")), kept);
+        QCOMPARE(fs::exists(Card("DCIM/FILE140101-120100.MP4")), kept);
+        QVERIFY(fs::exists(Card("EMEG140101-130000.MP4")));
+        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t(left));
+        QCOMPARE(dlg_->FileList()->RowCount(), left);
+        QCOMPARE(dlg_->Catalogue().groups.size(), std::size_t(kept ? 2 : 1));
+    }
+
+    void unlockRenamesANameLockedRecording() {
+        LoadCard();
+        dlg_->groupSelection = {false, true};
+        dlg_->OnUnlock();
+        QVERIFY(shown_.isEmpty());
+        QVERIFY(!fs::exists(Card("EMEG140101-130000.MP4")));
+        QVERIFY(fs::exists(Card("EME_140101-130000.MP4")));
+        QCOMPARE(dlg_->Catalogue().entries[2].fileName, std::string("EME_140101-130000.MP4"));
+        QCOMPARE(dlg_->Catalogue().entries[2].flags & EntryFlagNameLocked, 0);
+        // The unselected group keeps its names.
+        QVERIFY(fs::exists(Card("DCIM/FILE140101-120000.MP4")));
+        QCOMPARE(dlg_->FileList()->RowCount(), 3);
+    }
+
+    void saveCopiesKeepingFoldersAndAsksBeforeOverwriting_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::newRow("overwrite") << QMessageBox::Ok;
+        QTest::newRow("skip") << QMessageBox::Cancel;
+    }
+    void saveCopiesKeepingFoldersAndAsksBeforeOverwriting() {
+        QFETCH(QMessageBox::StandardButton, answer);
+        LoadCard();
+        dlg_->StartRecording(0);
+        test::TempDir target;
+        test::WriteFile(target.path() / "DCIM" / "FILE140101-120100.MP4", test::Text("older"));
+        QString title;
+        dlg_->pickFolder = [&](QWidget*, const QString& t) {
+            title = t;
+            return QString::fromStdString(target.path().string());
+        };
+        dlg_->groupSelection = {true, true};
+        answers_ = {answer};
+        dlg_->OnSaveAs();
+
+        QVERIFY(!dlg_->Player().Playing());
+        QCOMPARE(title, Ui(130));
+        const fs::path existing = target.path() / "DCIM" / "FILE140101-120100.MP4";
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].caption, Ui(140));
+        QVERIFY(shown_[0].text.contains(QString::fromStdString(existing.string())));
+        QCOMPARE(shown_[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+
+        QCOMPARE(Read(target.path() / "DCIM" / "FILE140101-120000.MP4"),
+                 Read(Card("DCIM/FILE140101-120000.MP4")));
+        QCOMPARE(Read(target.path() / "EMEG140101-130000.MP4"),
+                 Read(Card("EMEG140101-130000.MP4")));
+        QCOMPARE(Read(existing), answer == QMessageBox::Ok
+                                     ? Read(Card("DCIM/FILE140101-120100.MP4"))
+                                     : std::string("older"));
+        // A skipped file still counts towards the progress.
+        QCOMPARE(dlg_->progress,
+                 QStringList({"shown 0 0 %", "shown 33 33 %", "shown 66 66 %", "shown 100 100 %"}));
+        QVERIFY(dlg_->Control(IDC_STATUS_BOARD)->isHidden());
+    }
+
+    void saveReportsTheFilesNotCopied() {
+        LoadCard();
+        test::TempDir target;
+        dlg_->pickFolder = [&](QWidget*, const QString&) {
+            return QString::fromStdString(target.path().string());
+        };
+        // The recording vanishes between the scan and the copy.
+        const fs::path gone = Card("DCIM/FILE140101-120100.MP4");
+        fs::remove(gone);
+        dlg_->groupSelection = {true, false};
+        dlg_->OnSaveAs();
+        QVERIFY(fs::exists(target.path() / "DCIM" / "FILE140101-120000.MP4"));
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].icon, QMessageBox::Warning);
+        QVERIFY(shown_[0].text.contains(QString::fromStdString(gone.string())));
+        QVERIFY(!shown_[0].text.contains("FILE140101-120000"));
+    }
+
+    void saveNeedsAnExistingFolder_data() {
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("cancelled") << QString() << false;
+        QTest::newRow("a file") << "DCIM/FILE140101-120000.MP4" << true;
+        QTest::newRow("missing") << "NOWHERE" << true;
+    }
+    void saveNeedsAnExistingFolder() {
+        QFETCH(QString, picked);
+        QFETCH(bool, warned);
+        LoadCard();
+        dlg_->pickFolder = [&](QWidget*, const QString&) {
+            return picked.isEmpty() ? QString()
+                                    : QString::fromStdString(Card(qPrintable(picked)).string());
+        };
+        dlg_->groupSelection = {true, true};
+        dlg_->OnSaveAs();
+        QCOMPARE(shown_.size(), warned ? 1 : 0);
+        if (warned) {
+            QCOMPARE(shown_[0].icon, QMessageBox::Warning);
+            QCOMPARE(shown_[0].caption, Ui(131));
+            QCOMPARE(shown_[0].text, Ui(132));
+            QCOMPARE(shown_[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        }
+        QVERIFY(dlg_->progress.isEmpty());
+        QVERIFY(!fs::exists(Card("NOWHERE")));
+    }
+
+    void kmlExportWritesBelowTheDocumentsFolder() {
+        LoadCard();
+        test::TempDir documents;
+        dlg_->documentsFolder = QString::fromStdString(documents.path().string());
+        dlg_->LoadRecording(0);
+        dlg_->Button(IDC_KML)->click();
+        const fs::path written =
+            documents.path() / "LUM" / "KML" / "FILE140101-120000_2014_01_01_12-00-00.KML";
+        QVERIFY(fs::exists(written));
+        QVERIFY(Read(written).starts_with("<?xml"));
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].caption, Ui(127));
+        QCOMPARE(shown_[0].text, Ui(125).replace("%s", QString::fromStdString(written.string())));
+        QCOMPARE(shown_[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    void kmlExportFailure_data() {
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<bool>("documentsIsAFile");
+        QTest::newRow("no current recording") << false << false;
+        QTest::newRow("documents folder unusable") << true << true;
+    }
+    void kmlExportFailure() {
+        QFETCH(bool, loaded);
+        QFETCH(bool, documentsIsAFile);
+        LoadCard();
+        test::TempDir documents;
+        fs::path folder = documents.path();
+        if (documentsIsAFile) {
+            folder /= "file";
+            test::WriteFile(folder, test::Text("not a folder"));
+        }
+        dlg_->documentsFolder = QString::fromStdString(folder.string());
+        if (loaded) {
+            dlg_->LoadRecording(0);
+        }
+        dlg_->OnExportKml();
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].caption, Ui(127));
+        QCOMPARE(shown_[0].text, QString("Save KML file: Failed."));
+        const fs::path kml = documents.path() / "LUM" / "KML";
+        QVERIFY(!fs::exists(kml) || fs::is_empty(kml));
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "FileCommandsTest.moc"
