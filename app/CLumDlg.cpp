@@ -156,6 +156,13 @@ void CLumDlg::InitDialog(bool quiet) {
     videoSurface_ = new CVideoStatic(videoBackground_);
     connect(videoSurface_, &CVideoStatic::ToggleFullScreen, this, &CLumDlg::ToggleFullScreen);
     connect(videoBackground_, &CVideoStaticBg::ToggleFullScreen, this, &CLumDlg::ToggleFullScreen);
+    connect(videoSurface_, &CVideoStatic::PanPressed, this,
+            [this](QPoint p) { PanStart(p.x(), p.y()); });
+    connect(videoSurface_, &CVideoStatic::PanMoved, this,
+            [this](QPoint p, bool held) { PanMove(p.x(), p.y(), held); });
+    connect(videoSurface_, &CVideoStatic::PanReleased, this, &CLumDlg::PanEnd);
+    connect(videoSurface_, &CVideoStatic::WheelTurned, this,
+            [this](int delta, QPoint p) { ZoomAt(delta, p.x(), p.y()); });
 
     curve_ = new CGSensorCtrl(this);
     curve_->setVisible(gsensorEnabled_);
@@ -269,6 +276,8 @@ void CLumDlg::InitDialog(bool quiet) {
     connect(Button(IDC_SLOW), &QAbstractButton::clicked, this, &CLumDlg::OnSlower);
     connect(Button(IDC_OPEN), &QAbstractButton::clicked, this, &CLumDlg::OnOpen);
     connect(Button(IDC_CONF), &QAbstractButton::clicked, this, &CLumDlg::OnConfig);
+    connect(Button(IDC_SNAP), &QAbstractButton::clicked, this, &CLumDlg::OnSnapshot);
+    connect(Button(IDC_FLIP), &QAbstractButton::clicked, this, &CLumDlg::OnFlip);
     connect(Button(IDC_ABOUT), &QAbstractButton::clicked, this, &CLumDlg::OnAbout);
     connect(Button(IDC_VOL), &QAbstractButton::clicked, this, &CLumDlg::OnMute);
     connect(Button(IDC_CLOSE), &QAbstractButton::clicked, this, &QWidget::close);
@@ -572,12 +581,14 @@ void CLumDlg::ShowProgress(int percent, const std::string& text) {
     statusBoard_->repaint();  // the copy blocks the window: show each step at once
 }
 
-void CLumDlg::HideProgress() { statusBoard_->hide(); }
+void CLumDlg::HideProgress() {
+    statusBoard_->hide();
+}
 
 bool CLumDlg::AskOverwrite(const std::string& targetPath) {
     const QString text = Ui(141).replace("%s", QString::fromStdString(targetPath));
-    return messageBox(QMessageBox::Question, Ui(140), text, QMessageBox::Ok | QMessageBox::Cancel) ==
-           QMessageBox::Ok;
+    return messageBox(QMessageBox::Question, Ui(140), text,
+                      QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 void CLumDlg::RefreshValueTexts() {

@@ -4,14 +4,14 @@
 #pragma once
 
 #include <QBasicTimer>
-#include <QMessageBox>
-#include <functional>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -119,7 +119,8 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     std::vector<bool> groupSelection;
     // Seams for tests: the message box (returns the button pressed), the folder
     // picker of SAVE and the documents folder of KML.
-    std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString& caption, const QString& text,
+    std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString& caption,
+                                              const QString& text,
                                               QMessageBox::StandardButtons buttons)>
         messageBox;
     std::function<QString(QWidget* owner, const QString& title)> pickFolder;
@@ -133,7 +134,7 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnSnapshot();
     void OnFlip();
     std::function<QString(QWidget* owner)> pickSnapshotFile;
-    LayoutRect ViewRect() const { return viewRect_; }
+    LayoutRect CurrentView() const { return viewRect_; }
     bool Flipped() const { return flipped_; }
 
     // What the play time drives.

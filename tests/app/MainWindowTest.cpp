@@ -2,6 +2,7 @@
 // under Xvfb.
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -135,6 +136,43 @@ class MainWindowTest : public QObject {
         QVERIFY(dlg.Control(IDC_PLAY)->isVisible());
         QVERIFY(dlg.Control(IDC_ABOUT)->isVisible());  // shown once full screen was left
         QVERIFY(!dlg.Control(IDC_NOTICE)->isVisible());
+        dlg.Player().Stop();
+    }
+
+    void zoomSnapshotAndFlip() {
+        CLumDlg dlg(CLumSettings::Instance(),
+                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+        dlg.InitDialog(true);
+        dlg.show();
+        dlg.resize(1024, 576);
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.OpenSource(CLumDlg::Source::Disk, card_);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 1, 15000);
+
+        // The engine knows the picture's size; a picture smaller than the surface
+        // is never zoomed past one picture pixel a screen pixel, so it stays whole.
+        const QSize surface = dlg.VideoSurface()->size();
+        QVERIFY(surface.width() > 320);
+        dlg.ZoomAt(120, surface.width() / 2, surface.height() / 2);
+        QCOMPARE(dlg.CurrentView(), (LayoutRect{0, 0, 320, 180}));
+
+        // A ".jpg" snapshot holds a JPEG of the picture's size; playback goes on.
+        const QString shot = home_.filePath("snap.jpg");
+        dlg.pickSnapshotFile = [&](QWidget*) { return shot; };
+        dlg.OnSnapshot();
+        QImageReader reader(shot);
+        QCOMPARE(reader.format(), QByteArray("jpeg"));
+        QCOMPARE(reader.size(), QSize(320, 180));
+        QVERIFY(dlg.Player().Playing());
+
+        // FLIP makes a new engine and goes on playing the same recording.
+        const int current = dlg.Catalogue().currentIndex;
+        const int reports = dlg.TimeReports();
+        dlg.OnFlip();
+        QVERIFY(dlg.Flipped());
+        QVERIFY(dlg.Player().Loaded());
+        QCOMPARE(dlg.Catalogue().currentIndex, current);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > reports + 1, 15000);
         dlg.Player().Stop();
     }
 
