@@ -23,6 +23,21 @@ class MainWindowTest : public QObject {
     QTemporaryDir home_;
     QString card_;
 
+    // A shown window at the small size with the sample card opened as a disk.
+    std::unique_ptr<CLumDlg> OpenCard() {
+        auto dlg = std::make_unique<CLumDlg>(
+            CLumSettings::Instance(),
+            std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+        dlg->InitDialog(true);
+        dlg->show();
+        dlg->resize(1024, 576);
+        if (!QTest::qWaitForWindowExposed(dlg.get())) {
+            return nullptr;
+        }
+        dlg->OpenSource(CLumDlg::Source::Disk, card_);
+        return dlg;
+    }
+
   public:
     // Before the application exists: the map's web view shares GL contexts.
     static void initMain() {
@@ -90,13 +105,9 @@ class MainWindowTest : public QObject {
     }
 
     void opensTheCardAndPlaysTheFirstRecording() {
-        CLumDlg dlg(CLumSettings::Instance(),
-                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-        dlg.InitDialog(true);
-        dlg.show();
-        dlg.resize(1024, 576);
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        dlg.OpenSource(CLumDlg::Source::Disk, card_);
+        auto window = OpenCard();
+        QVERIFY(window != nullptr);
+        CLumDlg& dlg = *window;
         QVERIFY(dlg.Catalogue().entries.size() > 5);
         QCOMPARE(dlg.Catalogue().currentIndex, 0);
         QVERIFY(dlg.Player().Playing());
@@ -140,13 +151,9 @@ class MainWindowTest : public QObject {
     }
 
     void zoomSnapshotAndFlip() {
-        CLumDlg dlg(CLumSettings::Instance(),
-                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-        dlg.InitDialog(true);
-        dlg.show();
-        dlg.resize(1024, 576);
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        dlg.OpenSource(CLumDlg::Source::Disk, card_);
+        auto window = OpenCard();
+        QVERIFY(window != nullptr);
+        CLumDlg& dlg = *window;
         QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 1, 15000);
 
         // The engine knows the picture's size; a picture smaller than the surface
