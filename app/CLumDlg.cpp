@@ -187,6 +187,7 @@ void CLumDlg::InitDialog(bool quiet) {
     player_->SetVolume(volume_->value() * 2);
     volumeEdit_ = new QLineEdit(QString::number(volume_->value()), this);
     volumeEdit_->hide();
+    connect(volumeEdit_, &QLineEdit::textChanged, this, &CLumDlg::OnVolumeEdited);
 
     map_ = new CHtmlMapDlg(this);
     map_->m_nMapType = mapKind_;

@@ -79,6 +79,7 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnPlayItem(int entryIndex);
     void OnMapKindChanged();
     void OnVolumeChanged();
+    void OnVolumeEdited();
     void OnSeekMoved();
     void OnSortList(int column, bool ascending);
 
@@ -96,6 +97,8 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     CLumFileListCtrl* FileList() const { return fileList_; }
     CVideoSlider* SeekBar() const { return seekBar_; }
     QLabel* TimeText() const { return timeText_; }
+    QLineEdit* VolumeEdit() const { return volumeEdit_; }
+    CMySliderControl* VolumeSlider() const { return volume_; }
     const QString& VersionText() const { return versionText_; }
     int RateIndex() const { return rateIndex_; }
     bool FullScreen() const { return fullScreen_; }

@@ -1,6 +1,7 @@
 // The playback side of the main window: commands, engine events and timers.
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QTimerEvent>
 
@@ -253,7 +254,22 @@ void CLumDlg::OnSortList(int column, bool ascending) {
 void CLumDlg::OnVolumeChanged() {
     const int p = volume_->value();
     player_->SetVolume(2 * p);
+    const QSignalBlocker quiet(volumeEdit_);
     volumeEdit_->setText(QString::number(p));
+}
+
+void CLumDlg::OnVolumeEdited() {
+    const int v = LeadingInteger(volumeEdit_->text().toStdString());
+    if (v < 0 || v > 100) {
+        // Out of range: the slider's value stands and the edit shows it again.
+        player_->SetVolume(2 * volume_->value());
+        const QSignalBlocker quiet(volumeEdit_);
+        volumeEdit_->setText(QString::number(volume_->value()));
+        return;
+    }
+    player_->SetVolume(2 * v);
+    const QSignalBlocker quiet(volume_);
+    volume_->setValue(v);
 }
 
 void CLumDlg::OnSeekMoved() {

@@ -102,8 +102,26 @@ std::string PlayTimeText(std::int64_t timeMs, std::int64_t lengthMs) {
     const long long t = timeMs / 1000;
     const long long total = (lengthMs + 999) / 1000;
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%lld:%02lld / %lld:%02lld", t / 60, t % 60, total / 60, total % 60);
+    std::snprintf(buf, sizeof buf, "%lld:%02lld / %lld:%02lld", t / 60, t % 60, total / 60,
+                  total % 60);
     return buf;
+}
+
+int LeadingInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long v = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && v < 100000000; ++i) {
+        v = v * 10 + (text[i] - '0');
+    }
+    return static_cast<int>(negative ? -v : v);
 }
 
 int SeekBarPosition(std::int64_t timeMs, std::int64_t lengthMs) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lum {
 
@@ -51,6 +52,10 @@ LayoutRect FitVideo(const LayoutRect& area, int vw, int vh);
 
 // "%d:%02d / %d:%02d": the play time truncated, the length rounded up, in seconds.
 std::string PlayTimeText(std::int64_t timeMs, std::int64_t lengthMs);
+
+// The volume edit's text read as the profile functions read numbers: its leading
+// digits (and sign); 0 when there are none.
+int LeadingInteger(std::string_view text);
 
 // The seek bar position 0..1000 for a play time.
 int SeekBarPosition(std::int64_t timeMs, std::int64_t lengthMs);

@@ -58,6 +58,11 @@ TEST(VideoFitTest, LetterboxAndTimeTexts) {
     EXPECT_EQ(PlayTimeText(0, 0), "0:00 / 0:00");
     EXPECT_EQ(SeekBarPosition(30000, 60000), 500);
     EXPECT_EQ(SeekBarPosition(5, 0), 0);
+    EXPECT_EQ(LeadingInteger("75"), 75);
+    EXPECT_EQ(LeadingInteger("150"), 150);
+    EXPECT_EQ(LeadingInteger("-3"), -3);
+    EXPECT_EQ(LeadingInteger("42abc"), 42);
+    EXPECT_EQ(LeadingInteger("abc"), 0);
 }
 
 }  // namespace

@@ -10,101 +10,15 @@
 
 #include "playback/VlcPlayer.h"
 #include "tests/support/Builders.h"
+#include "tests/support/RecordingEngine.h"
 
 namespace lum {
 namespace {
 
 // ---- A recording engine: every entry point writes down its call ----
 
-std::vector<std::string> calls;
-int handles[4];
-auto* const kInstance = reinterpret_cast<libvlc_instance_t*>(&handles[0]);
-auto* const kPlayer = reinterpret_cast<libvlc_media_player_t*>(&handles[1]);
-auto* const kEvents = reinterpret_cast<libvlc_event_manager_t*>(&handles[2]);
-auto* const kMedia = reinterpret_cast<libvlc_media_t*>(&handles[3]);
-
-void Log(std::string s) {
-    calls.push_back(std::move(s));
-}
-
-VlcApi RecordingApi() {
-    VlcApi a;
-    a.new_ = [](int argc, const char* const* argv) {
-        std::string s = "new";
-        for (int i = 0; i < argc; ++i) {
-            s += std::string(" [") + argv[i] + "]";
-        }
-        Log(s);
-        return kInstance;
-    };
-    a.release = [](libvlc_instance_t*) { Log("release"); };
-    a.media_player_new = [](libvlc_instance_t*) {
-        Log("player_new");
-        return kPlayer;
-    };
-    a.media_player_release = [](libvlc_media_player_t*) { Log("player_release"); };
-    a.media_player_event_manager = [](libvlc_media_player_t*) { return kEvents; };
-    a.event_attach = [](libvlc_event_manager_t*, libvlc_event_type_t e, libvlc_callback_t, void*) {
-        Log("attach " + std::to_string(e));
-        return 0;
-    };
-    a.media_new_path = [](libvlc_instance_t*, const char* p) {
-        Log(std::string("media_new_path ") + p);
-        return kMedia;
-    };
-    a.media_add_option = [](libvlc_media_t*, const char* o) {
-        Log(std::string("add_option ") + o);
-    };
-    a.media_release = [](libvlc_media_t*) { Log("media_release"); };
-    a.media_player_set_media = [](libvlc_media_player_t*, libvlc_media_t*) { Log("set_media"); };
-#if defined(_WIN32) || defined(__APPLE__)
-    a.set_window = [](libvlc_media_player_t*, void*) { Log("set_window"); };
-#else
-    a.set_window = [](libvlc_media_player_t*, std::uint32_t w) {
-        Log("set_window " + std::to_string(w));
-    };
-#endif
-    a.media_player_play = [](libvlc_media_player_t*) {
-        Log("play");
-        return 0;
-    };
-    a.media_player_pause = [](libvlc_media_player_t*) { Log("pause"); };
-    a.media_player_stop = [](libvlc_media_player_t*) { Log("stop"); };
-    a.media_player_get_length = [](libvlc_media_player_t*) -> libvlc_time_t { return 62000; };
-    a.media_player_get_time = [](libvlc_media_player_t*) -> libvlc_time_t { return 1234; };
-    a.media_player_set_time = [](libvlc_media_player_t*, libvlc_time_t t) {
-        Log("set_time " + std::to_string(t));
-    };
-    a.media_player_set_rate = [](libvlc_media_player_t*, float) { return 0; };
-    a.audio_set_volume = [](libvlc_media_player_t*, int v) {
-        Log("volume " + std::to_string(v));
-        return 0;
-    };
-    a.audio_set_mute = [](libvlc_media_player_t*, int on) { Log("mute " + std::to_string(on)); };
-    a.video_set_key_input = [](libvlc_media_player_t*, unsigned on) {
-        Log("key_input " + std::to_string(on));
-    };
-    a.video_set_mouse_input = [](libvlc_media_player_t*, unsigned on) {
-        Log("mouse_input " + std::to_string(on));
-    };
-    a.video_set_marquee_string = [](libvlc_media_player_t*, unsigned o, const char* t) {
-        Log("marquee_string " + std::to_string(o) + " " + t);
-    };
-    a.video_set_marquee_int = [](libvlc_media_player_t*, unsigned o, int v) {
-        Log("marquee_int " + std::to_string(o) + " " + std::to_string(v));
-    };
-    a.video_set_crop_geometry = [](libvlc_media_player_t*, const char* g) {
-        Log(std::string("crop ") + g);
-    };
-    a.video_take_snapshot = [](libvlc_media_player_t*, unsigned, const char* p, unsigned,
-                               unsigned) {
-        Log(std::string("snapshot ") + p);
-        return 0;
-    };
-    a.video_get_width = [](libvlc_media_player_t*) { return 1920; };
-    a.video_get_height = [](libvlc_media_player_t*) { return 1080; };
-    return a;
-}
+using test::RecordingApi;
+std::vector<std::string>& calls = test::EngineLog::Calls();
 
 std::vector<std::string> Attaches() {
     std::vector<std::string> v;

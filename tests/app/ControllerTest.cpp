@@ -1,0 +1,198 @@
+// The window's playback commands against an engine that writes down its calls.
+#include <QtTest>
+#include <algorithm>
+#include <memory>
+
+#include "app/CLumDlg.h"
+#include "catalogue/core/CLumSettings.h"
+#include "tests/support/Builders.h"
+#include "tests/support/RecordingEngine.h"
+
+using namespace lum;
+using lum::test::EngineLog;
+
+namespace {
+
+// The calls since the last Clear that start with prefix.
+std::vector<std::string> CallsStarting(const std::string& prefix) {
+    std::vector<std::string> out;
+    for (const std::string& c : EngineLog::Calls()) {
+        if (c.rfind(prefix, 0) == 0) {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+void Clear() {
+    EngineLog::Calls().clear();
+}
+
+std::string Last(const std::string& prefix) {
+    const auto calls = CallsStarting(prefix);
+    return calls.empty() ? std::string() : calls.back();
+}
+
+void TimeChanged(CLumDlg& dlg, qint64 ms) {
+    libvlc_event_t e{};
+    e.type = libvlc_MediaPlayerTimeChanged;
+    e.u.media_player_time_changed.new_time = ms;
+    CLumDlg::OnPlayerEvent(&e, &dlg);
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+class ControllerTest : public QObject {
+    Q_OBJECT
+  public:
+    static void initMain() {
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    }
+
+  private:
+    lum::test::TempDir card_;
+    std::unique_ptr<CLumDlg> dlg_;
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(QDir::setCurrent(QString::fromStdString(card_.path().string())));
+        for (const char* name :
+             {"FILE140101-120000.MP4", "FILE140101-120100.MP4", "FILE140101-120200.MP4"}) {
+            card_.Write(std::string("card/") + name, lum::test::MinuteMp4("2014-01-01 12:00:00"));
+        }
+    }
+
+    void init() {
+        dlg_ = std::make_unique<CLumDlg>(CLumSettings::Instance(),
+                                         std::make_unique<VlcPlayer>(test::RecordingApi()));
+        dlg_->InitDialog(true);
+        Clear();
+    }
+
+    void cleanup() { dlg_.reset(); }
+
+    void ratesStopAtTheirEnds() {
+        for (int i = 0; i < 10; ++i) {
+            dlg_->OnFaster();
+        }
+        QCOMPARE(dlg_->RateIndex(), 17);
+        QCOMPARE(Last("marquee_string"), std::string("marquee_string 1 4.0 X"));
+        QCOMPARE(Last("marquee_int 0"), std::string("marquee_int 0 1"));
+        for (int i = 0; i < 20; ++i) {
+            dlg_->OnSlower();
+        }
+        QCOMPARE(dlg_->RateIndex(), 0);
+        QCOMPARE(Last("marquee_string"), std::string("marquee_string 1 0.3 X"));
+        for (int i = 0; i < 7; ++i) {
+            dlg_->OnFaster();
+        }
+        QCOMPARE(Last("marquee_string"), std::string("marquee_string 1 1.0 X"));
+        QCOMPARE(Last("marquee_int 0"), std::string("marquee_int 0 0"));  // no overlay at 1.0
+    }
+
+    void nextOnTheLastAndPrevOnTheFirstHoldTheFirst() {
+        dlg_->OpenSource(CLumDlg::Source::Folder,
+                         QString::fromStdString((card_.path() / "card").string()));
+        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{3});
+        dlg_->StartRecording(2);
+        Clear();
+        dlg_->OnNext();
+        QCOMPARE(dlg_->Catalogue().currentIndex, 0);
+        const auto tail =
+            std::vector<std::string>(EngineLog::Calls().end() - 2, EngineLog::Calls().end());
+        QCOMPARE(tail, (std::vector<std::string>{"play", "pause"}));
+        Clear();
+        dlg_->OnPrev();
+        QCOMPARE(dlg_->Catalogue().currentIndex, 0);
+        QCOMPARE(EngineLog::Calls().front(), std::string("stop"));
+        QCOMPARE(EngineLog::Calls().back(), std::string("pause"));
+    }
+
+    void anEmptyCatalogueOnlyStops() {
+        dlg_->OnNext();
+        dlg_->OnPrev();
+        dlg_->OnEndReached();
+        QVERIFY(CallsStarting("media_new_path").empty());
+        QCOMPARE(CallsStarting("stop").size(), std::size_t{3});
+    }
+
+    void aPendingSeekHidesTimeReports() {
+        dlg_->OpenSource(CLumDlg::Source::Folder,
+                         QString::fromStdString((card_.path() / "card").string()));
+        dlg_->StartRecording(0);
+        EngineLog::Length() = 62000;
+        dlg_->SeekBar()->setValue(500);
+        dlg_->OnSeekMoved();  // 500 x (62000 / 1000) ms
+        const int before = dlg_->TimeReports();
+        TimeChanged(*dlg_, 1000);
+        QCOMPARE(dlg_->TimeReports(), before);  // the thumb stays where the user left it
+        QTRY_COMPARE_WITH_TIMEOUT(Last("set_time"), std::string("set_time 31000"), 2000);
+        TimeChanged(*dlg_, 31000);
+        QCOMPARE(dlg_->TimeReports(), before + 1);
+        EngineLog::Time() = 59999;
+        EngineLog::Length() = 61500;
+        TimeChanged(*dlg_, 59999);
+        QCOMPARE(dlg_->TimeText()->text(), QString("0:59 / 1:02"));
+    }
+
+    void aDoubleClickDuringASwitchIsIgnored() {
+        dlg_->OpenSource(CLumDlg::Source::Folder,
+                         QString::fromStdString((card_.path() / "card").string()));
+        TimeChanged(*dlg_, 10);  // the switch of the open ends with the first report
+        dlg_->OnPlayItem(1);
+        QVERIFY(dlg_->SwitchInProgress());
+        dlg_->OnPlayItem(2);
+        QCOMPARE(dlg_->Catalogue().currentIndex, 1);
+        TimeChanged(*dlg_, 20);
+        QVERIFY(!dlg_->SwitchInProgress());
+        dlg_->OnPlayItem(2);
+        QCOMPARE(dlg_->Catalogue().currentIndex, 2);
+    }
+
+    void volumeEditRules() {
+        struct Case {
+            const char* text;
+            const char* engine;
+            int slider;
+        } cases[] = {{"75", "volume 150", 75},
+                     {"150", "volume 120", 60},
+                     {"-3", "volume 120", 60},
+                     {"abc", "volume 0", 0}};
+        for (const Case& c : cases) {
+            dlg_->VolumeSlider()->setValue(60);
+            dlg_->VolumeEdit()->setText(c.text);
+            QCOMPARE(Last("volume"), std::string(c.engine));
+            QCOMPARE(dlg_->VolumeSlider()->value(), c.slider);
+        }
+        QCOMPARE(dlg_->VolumeEdit()->text(), QString("abc"));
+    }
+
+    void flipRestoresTheState() {
+        dlg_->OpenSource(CLumDlg::Source::Folder,
+                         QString::fromStdString((card_.path() / "card").string()));
+        dlg_->StartRecording(1);
+        EngineLog::Time() = 42000;
+        Clear();
+        dlg_->OnFlip();  // playing: plays on from the same time with argument set 1
+        QCOMPARE(CallsStarting("new").front(), std::string("new []"));
+        auto calls = EngineLog::Calls();
+        QCOMPARE(std::vector<std::string>(calls.end() - 2, calls.end()),
+                 (std::vector<std::string>{"play", "set_time 42000"}));
+        QCOMPARE(dlg_->Catalogue().currentIndex, 1);
+        dlg_->Player().Pause();
+        Clear();
+        dlg_->OnFlip();  // paused: opened again without starting
+        calls = EngineLog::Calls();
+        QCOMPARE(std::vector<std::string>(calls.end() - 3, calls.end()),
+                 (std::vector<std::string>{"pause", "set_time 42000", "pause"}));
+        dlg_->Player().Stop();
+        Clear();
+        dlg_->OnFlip();  // stopped: stays stopped
+        QCOMPARE(EngineLog::Calls().back(), std::string("stop"));
+    }
+};
+
+QTEST_MAIN(ControllerTest)
+#include "ControllerTest.moc"
