@@ -137,6 +137,8 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnSnapshot();
     void OnFlip();
     std::function<QString(QWidget* owner)> pickSnapshotFile;
+    // How long a recording switch may wait for the engine's first report; tests shorten it.
+    int switchTimeoutMs = 100000;
     LayoutRect CurrentView() const { return viewRect_; }
     bool Flipped() const { return flipped_; }
 

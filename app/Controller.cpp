@@ -219,7 +219,7 @@ void CLumDlg::OnEndReached() {
 
 void CLumDlg::StartSwitch() {
     switchInProgress_ = true;
-    switchTimer_.start(100000, this);
+    switchTimer_.start(switchTimeoutMs, this);
 }
 
 void CLumDlg::OnPlayItem(int entryIndex) {

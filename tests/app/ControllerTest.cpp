@@ -149,6 +149,13 @@ class ControllerTest : public QObject {
         QVERIFY(!dlg_->SwitchInProgress());
         dlg_->OnPlayItem(2);
         QCOMPARE(dlg_->Catalogue().currentIndex, 2);
+
+        // Without any report from the engine the guard lifts by itself after its time-out.
+        TimeChanged(*dlg_, 30);
+        dlg_->switchTimeoutMs = 50;
+        dlg_->OnPlayItem(0);
+        QVERIFY(dlg_->SwitchInProgress());
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg_->SwitchInProgress(), 2000);
     }
 
     void volumeEditRules() {
