@@ -77,6 +77,7 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnPlayTime(qint64 ms);
     void OnEndReached();
     void OnPlayItem(int entryIndex);
+    void OnPlayGroup(int group);
     void OnMapKindChanged();
     void OnVolumeChanged();
     void OnVolumeEdited();

@@ -238,6 +238,21 @@ void CLumDlg::OnPlayItem(int entryIndex) {
     }
 }
 
+void CLumDlg::OnPlayGroup(int group) {
+    catalogue_.CurrentIndex();
+    if (switchInProgress_ || group == -1) {
+        return;
+    }
+    player_->Stop();
+    QThread::msleep(200);
+    catalogue_.SelectGroup(group);
+    const int i = catalogue_.CurrentIndex();
+    if (i != -1) {
+        StartSwitch();
+        StartRecording(i);
+    }
+}
+
 void CLumDlg::OnSortList(int column, bool ascending) {
     if (switchInProgress_ || column < 0 || column > 2) {
         return;
