@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
-#include <QThread>
 #include <QTimerEvent>
 #include <QWindow>
 
@@ -230,7 +229,6 @@ void CLumDlg::InitDialog(bool quiet) {
                    IDC_FLIP, IDC_SIZE_L, IDC_ABOUT}) {
         Button(id)->hide();
     }
-    Button(IDC_LOOP)->m_bShowAlternate = false;
 
     gpsIcon_ = new CPngStatic(this);
     gpsIcon_->image = LoadSkin(150);
@@ -341,8 +339,7 @@ void CLumDlg::Relayout(int a, int b) {
         FitVideo();
         return;
     }
-    layout_ =
-        ComputeLayout(a, b, mapEnabled_, gsensorEnabled_, Button(IDC_VOL)->width() > 0 ? 48 : 48);
+    layout_ = ComputeLayout(a, b, mapEnabled_, gsensorEnabled_);
     const MainLayout& l = layout_;
     Place(Button(IDC_CLOSE), l.close);
     Place(Button(IDC_MAXIMISE), l.maximise);
