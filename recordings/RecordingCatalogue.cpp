@@ -158,24 +158,49 @@ void RecordingCatalogue::ClearListViews() {
 }
 
 bool RecordingCatalogue::Load(std::string_view folder, std::string_view fileName) {
+    return LoadWithStatus(folder, fileName) != LoadStatus::Missing;
+}
+
+LoadStatus RecordingCatalogue::LoadWithStatus(std::string_view folder, std::string_view fileName,
+                                              const WalkOptions& options) {
     Clear();
     if (curve_ != nullptr) {
         curve_->Repaint();
     }
     if (fileName.empty()) {
         scanCount = 0;
-        if (WalkFolder(folder, [this](const WalkItem& item) { AddScannedFile(item); }) ==
-            WalkResult::RootMissing) {
-            return false;
+        switch (WalkFolder(
+            folder, [this](const WalkItem& item) { AddScannedFile(item); }, options)) {
+            case WalkResult::RootMissing:
+                return LoadStatus::Missing;
+            case WalkResult::RootUnreadable:
+                return LoadStatus::Unreadable;
+            case WalkResult::Cancelled:
+                entries.clear();
+                return LoadStatus::Cancelled;
+            case WalkResult::Done:
+                break;
         }
     } else if (!AddSingleFile(folder, fileName)) {
-        return false;
+        return LoadStatus::Missing;
     }
     if (!entries.empty()) {
         SortByNameKey(true);
         BuildGroups();
     }
-    return true;
+    return LoadStatus::Loaded;
+}
+
+void RecordingCatalogue::TakeRecordings(RecordingCatalogue&& loaded) {
+    ClearHighlights();
+    ClearListViews();
+    entries = std::move(loaded.entries);
+    groups = std::move(loaded.groups);
+    rows = std::move(loaded.rows);
+    scanCount = loaded.scanCount;
+    currentIndex = -1;
+    currentGroup = -1;
+    FillList();
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // their groups of continuous recordings, and the current recording's telemetry.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ std::string_view NameSortKey(std::string_view fileName);
 // Ordinal comparison as UTF-16 code units (-1, 0, 1), whatever the text's encoding here.
 int CompareUtf16(std::string_view a, std::string_view b);
 
+enum class LoadStatus { Loaded, Missing, Unreadable, Cancelled };
+
 class RecordingCatalogue {
   public:
     // The views are not owned; any may be null.
@@ -53,6 +56,13 @@ class RecordingCatalogue {
     // An empty fileName loads the folder tree; otherwise that one file of folder.
     // False when the folder or the file does not exist.
     bool Load(std::string_view folder, std::string_view fileName);
+    // The same, telling why nothing was loaded; a set cancel flag ends the walk
+    // and leaves the catalogue empty.
+    LoadStatus LoadWithStatus(std::string_view folder, std::string_view fileName,
+                              const WalkOptions& options = {});
+    // Takes over the recordings of a catalogue loaded elsewhere (a scan on a
+    // worker thread) and fills the attached lists; no recording is current.
+    void TakeRecordings(RecordingCatalogue&& loaded);
     void AddScannedFile(const WalkItem& item);
     // False when the file does not exist.
     bool AddSingleFile(std::string_view folder, std::string_view fileName);

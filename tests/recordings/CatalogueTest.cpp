@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 
 #include "recordings/FolderWalk.h"
@@ -63,6 +64,59 @@ TEST(FolderWalkTest, UnreadableFolderDoesNotEndTheWalk) {
     std::vector<std::string> seen;
     WalkFolder(FromFsPath(dir.path()), [&](const WalkItem& i) { seen.push_back(i.name); });
     EXPECT_EQ(seen, (std::vector<std::string>{"a", "locked", "b", "y.txt"}));
+}
+
+TEST(FolderWalkTest, StaysOnTheRootsFileSystemAndInsideItsTree) {
+    TempDir dir, outside;
+    dir.Write("card/DCIM/a.MP4", {1});
+    dir.Write("card/mnt/other.MP4", {1});
+    outside.Write("secret/s.MP4", {1});
+    outside.Write("file.MP4", {1});
+    fs::create_directory_symlink(outside.path() / "secret", dir.path() / "card" / "away");
+    fs::create_symlink(outside.path() / "file.MP4", dir.path() / "card" / "link.MP4");
+    fs::create_directory_symlink(dir.path() / "card" / "DCIM", dir.path() / "card" / "near");
+    // "mnt" stands for another disk mounted inside the card's tree.
+    WalkOptions options;
+    options.deviceOf = [](const fs::path& p) -> std::optional<std::uint64_t> {
+        return p.filename() == "mnt" ? 2 : 1;
+    };
+    std::vector<std::string> seen;
+    ASSERT_EQ(WalkFolder(
+                  FromFsPath(dir.path() / "card"),
+                  [&](const WalkItem& i) { seen.push_back(i.relativePath + i.name); }, options),
+              WalkResult::Done);
+    EXPECT_EQ(seen, (std::vector<std::string>{"DCIM", "DCIM/a.MP4", "near", "near/a.MP4"}));
+}
+
+TEST(FolderWalkTest, CancelEndsTheWalkAndUnreadableRootIsTold) {
+    TempDir dir;
+    for (int i = 0; i < 5; ++i) {
+        dir.Write("f" + std::to_string(i), {1});
+    }
+    std::atomic<bool> cancel{false};
+    WalkOptions options;
+    options.cancel = &cancel;
+    int calls = 0;
+    EXPECT_EQ(WalkFolder(
+                  FromFsPath(dir.path()),
+                  [&](const WalkItem&) {
+                      if (++calls == 2) {
+                          cancel = true;
+                      }
+                  },
+                  options),
+              WalkResult::Cancelled);
+    EXPECT_EQ(calls, 2);
+
+    fs::permissions(dir.path(), fs::perms::none);
+    std::error_code ec;
+    if (fs::directory_iterator(dir.path(), ec); !ec) {
+        fs::permissions(dir.path(), fs::perms::owner_all);
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    }
+    RecordingCatalogue catalogue;
+    EXPECT_EQ(catalogue.LoadWithStatus(FromFsPath(dir.path()), ""), LoadStatus::Unreadable);
+    fs::permissions(dir.path(), fs::perms::owner_all);
 }
 
 TEST(CatalogueNamesTest, FilterAndSortKey) {
