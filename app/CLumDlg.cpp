@@ -12,16 +12,12 @@
 
 #include "app/Messages.h"
 #include "catalogue/ui/CLumFileListCtrl.h"
+#include "playback/ScanPanel.h"
 #include "views/Skin.h"
 #include "views/core/Gauges.h"
 #include "views/map/CHtmlMapDlg.h"
 
 namespace lum {
-
-const RateStep kRateSteps[18] = {
-    {0.3, "0.3 X"}, {0.4, "0.4 X"}, {0.5, "0.5 X"}, {0.6, "0.6 X"}, {0.7, "0.7 X"}, {0.8, "0.8 X"},
-    {0.9, "0.9 X"}, {1.0, "1.0 X"}, {1.2, "1.2 X"}, {1.4, "1.4 X"}, {1.6, "1.6 X"}, {1.8, "1.8 X"},
-    {2.0, "2.0 X"}, {2.4, "2.4 X"}, {2.8, "2.8 X"}, {3.2, "3.2 X"}, {3.6, "3.6 X"}, {4.0, "4.0 X"}};
 
 namespace {
 
@@ -66,8 +62,9 @@ CLumDlg::CLumDlg(CLumSettings& settings, std::unique_ptr<VlcPlayer> player, QWid
 }
 
 CLumDlg::~CLumDlg() {
-    // The engine must stop calling back before the window it posts to is gone.
+    // The engine must stop calling back before the controller it posts to is gone.
     player_->Stop();
+    playback_.reset();
 }
 
 void CLumDlg::ReadMapKind() {
@@ -153,6 +150,7 @@ void CLumDlg::InitDialog(bool quiet) {
     black.setColor(QPalette::Window, Qt::black);
     videoBackground_->setPalette(black);
     videoSurface_ = new CVideoStatic(videoBackground_);
+    scanPanel_ = new CScanPanel(videoBackground_);
     connect(videoSurface_, &CVideoStatic::ToggleFullScreen, this, &CLumDlg::ToggleFullScreen);
     connect(videoBackground_, &CVideoStaticBg::ToggleFullScreen, this, &CLumDlg::ToggleFullScreen);
     connect(videoSurface_, &CVideoStatic::PanPressed, this,
@@ -172,21 +170,15 @@ void CLumDlg::InitDialog(bool quiet) {
             videoSurface_, &CVideoStatic::NativeWindowChanged, this,
             [this] { player_->SetWindow(videoSurface_->NativeId()); }, Qt::QueuedConnection);
         player_->SetWindow(videoSurface_->NativeId());
-        player_->AttachEvents(&CLumDlg::OnPlayerEvent, this);
-        rateIndex_ = 7;
-        player_->SetRate(1.0f);
     } else if (!quiet) {
         QMessageBox::warning(this, Ui(131), Ui(133));
     }
 
     seekBar_ = new CVideoSlider(this);
-    connect(seekBar_, &CVideoSlider::SeekMoved, this, &CLumDlg::OnSeekMoved);
     volume_ = new CMySliderControl(this);
-    connect(volume_, &CMySliderControl::VolumeChanged, this, &CLumDlg::OnVolumeChanged);
     player_->SetVolume(volume_->value() * 2);
     volumeEdit_ = new QLineEdit(QString::number(volume_->value()), this);
     volumeEdit_->hide();
-    connect(volumeEdit_, &QLineEdit::textChanged, this, &CLumDlg::OnVolumeEdited);
 
     map_ = new CHtmlMapDlg(this);
     map_->m_nMapType = mapKind_;
@@ -195,8 +187,6 @@ void CLumDlg::InitDialog(bool quiet) {
     fileList_->setGeometry(0, 0, 400, 200);
     fileList_->SetUp();
     fileList_->setFont(GothicFont(12));
-    connect(fileList_, &CLumFileListCtrl::PlayItem, this, &CLumDlg::OnPlayItem);
-    connect(fileList_, &CLumFileListCtrl::SortList, this, &CLumDlg::OnSortList);
 
     // The skinned controls, their pictures, and the ones that start hidden.
     MakeButton(IDC_PLAY, 129, 132);
@@ -267,18 +257,11 @@ void CLumDlg::InitDialog(bool quiet) {
     statusBoard_->textColour = Qt::white;
     statusBoard_->hide();
 
-    connect(Button(IDC_PLAY), &QAbstractButton::clicked, this, &CLumDlg::OnPlay);
-    connect(Button(IDC_STOP), &QAbstractButton::clicked, this, &CLumDlg::OnStop);
-    connect(Button(IDC_NEXT), &QAbstractButton::clicked, this, &CLumDlg::OnNext);
-    connect(Button(IDC_PREV), &QAbstractButton::clicked, this, &CLumDlg::OnPrev);
-    connect(Button(IDC_FAST), &QAbstractButton::clicked, this, &CLumDlg::OnFaster);
-    connect(Button(IDC_SLOW), &QAbstractButton::clicked, this, &CLumDlg::OnSlower);
     connect(Button(IDC_OPEN), &QAbstractButton::clicked, this, &CLumDlg::OnOpen);
     connect(Button(IDC_CONF), &QAbstractButton::clicked, this, &CLumDlg::OnConfig);
     connect(Button(IDC_SNAP), &QAbstractButton::clicked, this, &CLumDlg::OnSnapshot);
     connect(Button(IDC_FLIP), &QAbstractButton::clicked, this, &CLumDlg::OnFlip);
     connect(Button(IDC_ABOUT), &QAbstractButton::clicked, this, &CLumDlg::OnAbout);
-    connect(Button(IDC_VOL), &QAbstractButton::clicked, this, &CLumDlg::OnMute);
     connect(Button(IDC_CLOSE), &QAbstractButton::clicked, this, &QWidget::close);
     connect(Button(IDC_MAXIMISE), &QAbstractButton::clicked, this, &CLumDlg::ToggleMaximise);
     connect(Button(IDC_MINIMISE), &QAbstractButton::clicked, this, [this] {
@@ -287,17 +270,13 @@ void CLumDlg::InitDialog(bool quiet) {
     });
     connect(Button(IDC_SIZE_S), &QAbstractButton::clicked, this, &CLumDlg::SetSmallSize);
     connect(Button(IDC_SIZE_M), &QAbstractButton::clicked, this, &CLumDlg::SetMediumSize);
-    connect(Button(IDC_LOOP), &QAbstractButton::clicked, this,
-            [this] { autoPlayNext_ = !autoPlayNext_; });
 
     PlaceAtStart();
     Relayout(width(), height());
     RegisterTooltips();
     catalogue_.Bind(fileList_, curve_, map_, this);
-    catalogue_.BindVideoSurface(videoSurface_);
     catalogue_.BindGauges(this);
-    seekTimer_.start(500, this);
-    deferredTimer_.start(100, this);
+    ConnectPlayback();
     ConnectFileCommands();
 }
 
@@ -521,6 +500,7 @@ void CLumDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CLumDlg::closeEvent(QCloseEvent* event) {
+    playback_->CancelScan();
     player_->Stop();
     SavePlacement();
     event->accept();
@@ -528,7 +508,8 @@ void CLumDlg::closeEvent(QCloseEvent* event) {
 
 void CLumDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        event->accept();  // Escape does nothing
+        playback_->CancelScan();  // otherwise Escape does nothing
+        event->accept();
         return;
     }
     QWidget::keyPressEvent(event);

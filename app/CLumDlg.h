@@ -10,11 +10,11 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
 
+#include "app/PlaybackController.h"
 #include "app/core/Layout.h"
 #include "catalogue/core/CLumSettings.h"
 #include "playback/VideoWidgets.h"
@@ -31,6 +31,7 @@ namespace lum {
 
 class CHtmlMapDlg;
 class CLumFileListCtrl;
+class CScanPanel;
 
 class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     Q_OBJECT
@@ -45,9 +46,13 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     // the engine is missing (unless quiet, for tests).
     void InitDialog(bool quiet = false);
 
-    // Opening what the media-open dialog returns: a disk or folder tree, or one file.
-    enum class Source { Disk, Folder, File };
+    // Opening what the media-open dialog returns: a disk or folder tree, or one
+    // file. The load runs on a worker thread; the result shows when it is done.
+    using Source = CPlaybackController::Source;
     void OpenSource(Source kind, const QString& path);
+    // Opens a path given on the command line as OPEN would: a recording as File,
+    // a mount point of a volume as Disk, any other folder as Folder.
+    void OpenPath(const QString& path);
 
     // Window modes.
     void Relayout(int width, int height);
@@ -57,36 +62,16 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void SetMediumSize();
     void ShowPlaybackControls(bool show);
 
-    // Playback commands.
-    void OnPlay();
-    void OnStop();
-    void OnNext();
-    void OnPrev();
-    void OnFaster();
-    void OnSlower();
-    void LoadRecording(int index);
-    void StartRecording(int index);
-    void HoldFirstRecording();
     void FitVideo();
 
-    // Messages of the design, as slots the engine callback and the children invoke.
   public slots:
-    void OnPlayerError(int code);
     void OnLanguageChanged(int index);
-    void OnPlayState(int state);
-    void OnPlayTime(qint64 ms);
-    void OnEndReached();
-    void OnPlayItem(int entryIndex);
-    void OnPlayGroup(int group);
     void OnMapKindChanged();
-    void OnVolumeChanged();
-    void OnVolumeEdited();
-    void OnSeekMoved();
-    void OnSortList(int column, bool ascending);
 
   public:
     // For tests and the owner.
     VlcPlayer& Player() { return *player_; }
+    CPlaybackController& Playback() { return *playback_; }
     RecordingCatalogue& Catalogue() { return catalogue_; }
     CLumSettings& Settings() { return settings_; }
     QWidget* Control(int id) const;
@@ -98,16 +83,14 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     CLumFileListCtrl* FileList() const { return fileList_; }
     CVideoSlider* SeekBar() const { return seekBar_; }
     QLabel* TimeText() const { return timeText_; }
+    CScanPanel* ScanPanel() const { return scanPanel_; }
     QLineEdit* VolumeEdit() const { return volumeEdit_; }
     CMySliderControl* VolumeSlider() const { return volume_; }
     const QString& VersionText() const { return versionText_; }
-    int RateIndex() const { return rateIndex_; }
     bool FullScreen() const { return fullScreen_; }
     bool Maximised() const { return maximised_; }
     bool MapEnabled() const { return mapEnabled_; }
     bool GsensorEnabled() const { return gsensorEnabled_; }
-    int TimeReports() const { return timeReports_; }
-    bool SwitchInProgress() const { return switchInProgress_.load(); }
     const MainLayout& LastLayout() const { return layout_; }
 
     // The hidden file commands (DEL, LOCK, SAVE, KML) and what they need from the window.
@@ -138,8 +121,6 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnSnapshot();
     void OnFlip();
     std::function<QString(QWidget* owner)> pickSnapshotFile;
-    // How long a recording switch may wait for the engine's first report; tests shorten it.
-    int switchTimeoutMs = 100000;
     LayoutRect CurrentView() const { return viewRect_; }
     bool Flipped() const { return flipped_; }
 
@@ -154,10 +135,6 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     }
     void RefreshValueTexts() override;
     CPngCompassStatic* Compass() const { return compass_; }
-
-    // The engine's event callback: runs on an engine thread, touches only the
-    // atomics and posts to the UI thread.
-    static void OnPlayerEvent(const libvlc_event_t* event, void* self);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -175,29 +152,27 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void ReadMapKind();
     void PlaceAtStart();
     void SavePlacement();
-    void ShowPlayAsPause(bool pause);
-    void ShowRateOverlay();
-    void UpdateSeekBar();
-    // OPEN: ignored during a switch, else stops the engine and resets the rate.
-    bool BeginOpen();
-    void LoadChosen(Source kind, const QString& path);
-    void PlayFirstRecording();
     void OnOpen();
+    // Reloads the map page and draws the current recording on it again.
+    void ReloadMap();
     void OnConfig();
     void OnAbout();
-    void OnMute();
     void ConnectFileCommands();
-    void StartSwitch();
+    void ConnectPlayback();
+    // A dead end or an engine error, in a message box.
+    void TellUser(const QString& text);
     QRect MonitorRect() const;
     QRect WorkArea() const;
 
     CLumSettings& settings_;
     std::unique_ptr<VlcPlayer> player_;
     RecordingCatalogue catalogue_;
+    std::unique_ptr<CPlaybackController> playback_;
     CTesToolTipCtrl tooltips_;
 
     CVideoStaticBg* videoBackground_ = nullptr;
     CVideoStatic* videoSurface_ = nullptr;
+    CScanPanel* scanPanel_ = nullptr;
     CGSensorCtrl* curve_ = nullptr;
     CHtmlMapDlg* map_ = nullptr;
     CLumFileListCtrl* fileList_ = nullptr;
@@ -223,32 +198,15 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     bool fullScreen_ = false;
     bool minimisedByButton_ = false;
     bool aboutShown_ = false;
-    int rateIndex_ = 7;
-    bool autoPlayNext_ = true;
     bool mapEnabled_ = true;
     bool gsensorEnabled_ = true;
     int mapKind_ = 0;
-    QString currentPath_;
-    QString sourcePath_;
-    int deferredPlayIndex_ = -1;
-    int deferredPlayTicks_ = 0;
-    int marqueeRepeats_ = 10;
-    int timeReports_ = 0;
-    std::atomic<std::int64_t> pendingSeekMs_{0};
-    std::atomic<bool> switchInProgress_{false};
-    QBasicTimer overlayTimer_, seekTimer_, deferredTimer_, switchTimer_, nudgeTimer_;
+    QBasicTimer nudgeTimer_;
     LayoutRect viewRect_;
     bool panning_ = false;
     QPoint panAnchor_;
     LayoutRect panAnchorView_;
     bool flipped_ = false;
 };
-
-// The rate table: factor and overlay label of each of the 18 steps.
-struct RateStep {
-    double factor;
-    const char* label;
-};
-extern const RateStep kRateSteps[18];
 
 }  // namespace lum

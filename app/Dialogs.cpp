@@ -1,14 +1,18 @@
 // The main window's dialogs: open media, configuration, about.
+#include <algorithm>
+
 #include "app/CAboutDlg.h"
 #include "app/CLumDlg.h"
+#include "catalogue/ui/CLumFileListCtrl.h"
 #include "catalogue/ui/CMediaOpenDialog.h"
 #include "catalogue/ui/CTesConfigDlg.h"
+#include "playback/ScanPanel.h"
 #include "views/map/CHtmlMapDlg.h"
 
 namespace lum {
 
 void CLumDlg::OnOpen() {
-    if (!BeginOpen()) {
+    if (!playback_->CanOpen()) {
         return;
     }
     CMediaOpenDialog dialog(MountedVolumes(), settings_, this);
@@ -18,20 +22,20 @@ void CLumDlg::OnOpen() {
     const MediaChoice& c = dialog.Choice();
     switch (c.choice) {
         case kChoiceDisk:
-            LoadChosen(Source::Disk, QString::fromStdString(c.drive));
+            OpenSource(Source::Disk, QString::fromStdString(c.drive));
             break;
         case kChoiceFolder:
-            LoadChosen(Source::Folder, QString::fromStdString(c.folderPath));
+            OpenSource(Source::Folder, QString::fromStdString(c.folderPath));
             break;
         default:
-            LoadChosen(Source::File, QString::fromStdString(c.filePath));
+            OpenSource(Source::File, QString::fromStdString(c.filePath));
             break;
     }
 }
 
 void CLumDlg::OnConfig() {
     CTesConfigDlg dialog(settings_, this);
-    // Posted messages of the design: handled after the dialog's own step.
+    // Handled after the dialog's own step, as posted messages.
     connect(&dialog, &CTesConfigDlg::LanguageChanged, this, &CLumDlg::OnLanguageChanged,
             Qt::QueuedConnection);
     connect(&dialog, &CTesConfigDlg::MapKindChanged, this, &CLumDlg::OnMapKindChanged,
@@ -39,8 +43,39 @@ void CLumDlg::OnConfig() {
     if (dialog.exec() == QDialog::Accepted) {
         mapKind_ = dialog.MapChoice();
         map_->m_nMapType = mapKind_;
-        map_->ReloadPage();
+        ReloadMap();
     }
+}
+
+void CLumDlg::OnMapKindChanged() {
+    mapKind_ = settings_.ReadMapOption();
+    map_->m_nMapType = mapKind_;
+    ReloadMap();
+}
+
+void CLumDlg::ReloadMap() {
+    map_->ReloadPage();
+    // The new page starts blank: the track, the driven part and the car are drawn
+    // again (queued until the page has loaded).
+    if (playback_->Current() < 0) {
+        return;
+    }
+    const auto t = static_cast<std::uint32_t>(std::max<std::int64_t>(0, player_->GetTime()));
+    catalogue_.PlotTrack();
+    catalogue_.RedrawDrivenPath(t);
+    catalogue_.lastGpsIndex = -1;
+    catalogue_.FeedGauges(t, gsensorEnabled_, mapEnabled_);
+}
+
+void CLumDlg::OnLanguageChanged(int) {
+    fileList_->ReLabel();
+    RegisterTooltips();
+    notice_->setText(QString::fromStdString(LoadUiString(156)));
+    notice_->repaint();
+    scanPanel_->SetTexts(QString::fromStdString(LoadUiString(205)),
+                         QString::fromStdString(LoadUiString(206)),
+                         QString::fromStdString(LoadUiString(108)));
+    update();
 }
 
 void CLumDlg::OnAbout() {

@@ -68,7 +68,8 @@ void CLumDlg::OnDelete() {
         return;
     }
     if (StopPlayback(*player_, videoSurface_)) {
-        ShowPlayAsPause(false);  // a stopped engine must not leave the PLAY button showing pause
+        playback_->ShowPlayAsPause(
+            false);  // a stopped engine must not leave the PLAY button showing pause
     }
     if (messageBox(QMessageBox::NoIcon, Ui(128), Ui(129), QMessageBox::Ok | QMessageBox::Cancel) !=
         QMessageBox::Ok) {
@@ -93,7 +94,8 @@ void CLumDlg::OnSaveAs() {
         return;
     }
     if (StopPlayback(*player_, videoSurface_)) {
-        ShowPlayAsPause(false);  // a stopped engine must not leave the PLAY button showing pause
+        playback_->ShowPlayAsPause(
+            false);  // a stopped engine must not leave the PLAY button showing pause
     }
     if (!pickFolder) {
         pickFolder = [](QWidget* owner, const QString& title) {

@@ -152,30 +152,22 @@ void CLumDlg::OnFlip() {
     if (catalogue_.entries.empty()) {
         return;
     }
-    const int i = catalogue_.CurrentIndex();
-    catalogue_.LoadCurrentTelemetry(i);
-    FitVideo();
-    if (i >= 0) {
-        currentPath_ =
-            QString::fromStdString(FullPath(catalogue_.entries[static_cast<std::size_t>(i)]));
-        player_->Open(currentPath_.toStdString());
-    }
-    FitVideo();
+    playback_->ReopenCurrent();
     switch (state) {
         case 1:
-            ShowPlayAsPause(true);
+            playback_->ShowPlayAsPause(true);
             player_->Play();
             player_->SetTime(time);
             break;
         case 2:
             player_->Pause();
-            ShowPlayAsPause(false);
+            playback_->ShowPlayAsPause(false);
             player_->SetTime(time);
             player_->Pause();
             break;
         default:
             player_->Stop();
-            ShowPlayAsPause(false);
+            playback_->ShowPlayAsPause(false);
             break;
     }
 }

@@ -1,4 +1,5 @@
-// LUM: start-up. The window is the whole program; it reads no arguments.
+// LUM: start-up. The window is the whole program. "lum PATH" opens a card, a
+// folder or one recording at start, as OPEN would.
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
@@ -26,5 +27,9 @@ int main(int argc, char** argv) {
     lum::CLumDlg window(settings, std::make_unique<lum::VlcPlayer>());
     window.InitDialog();
     window.show();
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        window.OpenPath(arguments.at(1));
+    }
     return app.exec();
 }

@@ -92,6 +92,8 @@ class RecordingCatalogue {
     int FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool mapEnabled);
     // Draws the driven part of the track again up to the play time.
     void RedrawDrivenPath(std::uint32_t ms);
+    // Draws the current recording's full track (a reloaded map page starts blank).
+    void PlotTrack();
     // The record last pushed to the gauges; kept across recordings.
     int lastGpsIndex = 0;
 
@@ -116,7 +118,6 @@ class RecordingCatalogue {
     void SortBy(bool byNameKey, bool ascending);
     void ClearHighlights();
     void FeedCurve(double fullScale, std::uint32_t durationMs, bool loadSamples);
-    void PlotTrack();
 
     IFileListView* fileList_ = nullptr;
     IGroupListView* groupList_ = nullptr;

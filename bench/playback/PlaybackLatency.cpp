@@ -21,7 +21,7 @@ namespace {
 qint64 WaitForReport(CLumDlg& dlg, int before, QElapsedTimer& clock) {
     while (clock.elapsed() < 20000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (dlg.TimeReports() > before) {
+        if (dlg.Playback().TimeReports() > before) {
             return clock.elapsed();
         }
     }
@@ -60,14 +60,14 @@ int main(int argc, char** argv) {
     std::vector<qint64> open, play;
     for (int r = 0; r < repeats; ++r) {
         QElapsedTimer clock;
-        int before = dlg.TimeReports();
+        int before = dlg.Playback().TimeReports();
         clock.start();
         dlg.OpenSource(CLumDlg::Source::Disk, card);
         open.push_back(WaitForReport(dlg, before, clock));
         const int count = static_cast<int>(dlg.Catalogue().entries.size());
-        before = dlg.TimeReports();
+        before = dlg.Playback().TimeReports();
         clock.restart();
-        dlg.OnPlayItem((r + 1) % std::max(count, 1));
+        dlg.Playback().OnPlayItem((r + 1) % std::max(count, 1));
         play.push_back(WaitForReport(dlg, before, clock));
     }
     dlg.Player().Stop();

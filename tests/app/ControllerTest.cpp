@@ -37,7 +37,7 @@ void TimeChanged(CLumDlg& dlg, qint64 ms) {
     libvlc_event_t e{};
     e.type = libvlc_MediaPlayerTimeChanged;
     e.u.media_player_time_changed.new_time = ms;
-    CLumDlg::OnPlayerEvent(&e, &dlg);
+    CEngineEvents::Callback(&e, &dlg.Playback().Events());
     QCoreApplication::processEvents();
 }
 
@@ -73,64 +73,72 @@ class ControllerTest : public QObject {
 
     void cleanup() { dlg_.reset(); }
 
+    // The card is loaded on a worker thread: wait until the catalogue holds it.
+    void OpenCard() {
+        dlg_->OpenSource(CLumDlg::Source::Folder,
+                         QString::fromStdString((card_.path() / "card").string()));
+        QTRY_VERIFY(!dlg_->Playback().Scanning());
+    }
+
     void ratesStopAtTheirEnds() {
+        OpenCard();
         for (int i = 0; i < 10; ++i) {
-            dlg_->OnFaster();
+            dlg_->Playback().OnFaster();
         }
-        QCOMPARE(dlg_->RateIndex(), 17);
+        QCOMPARE(dlg_->Playback().RateIndex(), 17);
         QCOMPARE(Last("marquee_string"), std::string("marquee_string 1 4.0 X"));
         QCOMPARE(Last("marquee_int 0"), std::string("marquee_int 0 1"));
         for (int i = 0; i < 20; ++i) {
-            dlg_->OnSlower();
+            dlg_->Playback().OnSlower();
         }
-        QCOMPARE(dlg_->RateIndex(), 0);
+        QCOMPARE(dlg_->Playback().RateIndex(), 0);
         QCOMPARE(Last("marquee_string"), std::string("marquee_string 1 0.3 X"));
         for (int i = 0; i < 7; ++i) {
-            dlg_->OnFaster();
+            dlg_->Playback().OnFaster();
         }
         QCOMPARE(Last("marquee_string"), std::string("marquee_string 1 1.0 X"));
         QCOMPARE(Last("marquee_int 0"), std::string("marquee_int 0 0"));  // no overlay at 1.0
     }
 
     void nextOnTheLastAndPrevOnTheFirstHoldTheFirst() {
-        dlg_->OpenSource(CLumDlg::Source::Folder,
-                         QString::fromStdString((card_.path() / "card").string()));
+        OpenCard();
         QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{3});
-        dlg_->StartRecording(2);
+        dlg_->Playback().StartRecording(2);
         Clear();
-        dlg_->OnNext();
+        dlg_->Playback().OnNext();
         QCOMPARE(dlg_->Catalogue().currentIndex, 0);
+        // The pause follows the play by a short timer, not a sleep.
+        QTRY_COMPARE(EngineLog::Calls().back(), std::string("pause"));
         const auto tail =
             std::vector<std::string>(EngineLog::Calls().end() - 2, EngineLog::Calls().end());
         QCOMPARE(tail, (std::vector<std::string>{"play", "pause"}));
         Clear();
-        dlg_->OnPrev();
+        dlg_->Playback().OnPrev();
         QCOMPARE(dlg_->Catalogue().currentIndex, 0);
         QCOMPARE(EngineLog::Calls().front(), std::string("stop"));
-        QCOMPARE(EngineLog::Calls().back(), std::string("pause"));
+        QTRY_COMPARE(EngineLog::Calls().back(), std::string("pause"));
     }
 
     void anEmptyCatalogueOnlyStops() {
-        dlg_->OnNext();
-        dlg_->OnPrev();
-        dlg_->OnEndReached();
+        dlg_->Playback().OnNext();
+        dlg_->Playback().OnPrev();
+        dlg_->Playback().OnEndReached();
         QVERIFY(CallsStarting("media_new_path").empty());
         QCOMPARE(CallsStarting("stop").size(), std::size_t{3});
     }
 
     void aPendingSeekHidesTimeReports() {
-        dlg_->OpenSource(CLumDlg::Source::Folder,
-                         QString::fromStdString((card_.path() / "card").string()));
-        dlg_->StartRecording(0);
+        OpenCard();
+        dlg_->Playback().StartRecording(0);
         EngineLog::Length() = 62000;
         dlg_->SeekBar()->setValue(500);
-        dlg_->OnSeekMoved();  // 500 x (62000 / 1000) ms
-        const int before = dlg_->TimeReports();
+        dlg_->Playback().OnSeekMoved();  // 500 x (62000 / 1000) ms
+        const int before = dlg_->Playback().TimeReports();
         TimeChanged(*dlg_, 1000);
-        QCOMPARE(dlg_->TimeReports(), before);  // the thumb stays where the user left it
+        QCOMPARE(dlg_->Playback().TimeReports(), before);  // the thumb stays where the user left it
         QTRY_COMPARE_WITH_TIMEOUT(Last("set_time"), std::string("set_time 31000"), 2000);
         TimeChanged(*dlg_, 31000);
-        QCOMPARE(dlg_->TimeReports(), before + 1);
+        QCOMPARE(dlg_->Playback().TimeReports(), before + 1);
         EngineLog::Time() = 59999;
         EngineLog::Length() = 61500;
         TimeChanged(*dlg_, 59999);
@@ -138,24 +146,23 @@ class ControllerTest : public QObject {
     }
 
     void aDoubleClickDuringASwitchIsIgnored() {
-        dlg_->OpenSource(CLumDlg::Source::Folder,
-                         QString::fromStdString((card_.path() / "card").string()));
+        OpenCard();
         TimeChanged(*dlg_, 10);  // the switch of the open ends with the first report
-        dlg_->OnPlayItem(1);
-        QVERIFY(dlg_->SwitchInProgress());
-        dlg_->OnPlayItem(2);
-        QCOMPARE(dlg_->Catalogue().currentIndex, 1);
+        dlg_->Playback().OnPlayItem(1);
+        QVERIFY(dlg_->Playback().SwitchInProgress());
+        dlg_->Playback().OnPlayItem(2);
+        QTRY_COMPARE(dlg_->Catalogue().currentIndex, 1);  // after the pause that follows a stop
         TimeChanged(*dlg_, 20);
-        QVERIFY(!dlg_->SwitchInProgress());
-        dlg_->OnPlayItem(2);
-        QCOMPARE(dlg_->Catalogue().currentIndex, 2);
+        QVERIFY(!dlg_->Playback().SwitchInProgress());
+        dlg_->Playback().OnPlayItem(2);
+        QTRY_COMPARE(dlg_->Catalogue().currentIndex, 2);
 
         // Without any report from the engine the guard lifts by itself after its time-out.
         TimeChanged(*dlg_, 30);
-        dlg_->switchTimeoutMs = 50;
-        dlg_->OnPlayItem(0);
-        QVERIFY(dlg_->SwitchInProgress());
-        QTRY_VERIFY_WITH_TIMEOUT(!dlg_->SwitchInProgress(), 2000);
+        dlg_->Playback().switchTimeoutMs = 50;
+        dlg_->Playback().OnPlayItem(0);
+        QVERIFY(dlg_->Playback().SwitchInProgress());
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg_->Playback().SwitchInProgress(), 2000);
     }
 
     void volumeEditRules() {
@@ -177,9 +184,8 @@ class ControllerTest : public QObject {
     }
 
     void flipRestoresTheState() {
-        dlg_->OpenSource(CLumDlg::Source::Folder,
-                         QString::fromStdString((card_.path() / "card").string()));
-        dlg_->StartRecording(1);
+        OpenCard();
+        dlg_->Playback().StartRecording(1);
         EngineLog::Time() = 42000;
         Clear();
         dlg_->OnFlip();  // playing: plays on from the same time with argument set 1

@@ -213,7 +213,7 @@ class FileCommandsTest : public QObject {
         QFETCH(QMessageBox::StandardButton, answer);
         QFETCH(int, left);
         LoadCard();
-        dlg_->StartRecording(0);
+        dlg_->Playback().StartRecording(0);
         QVERIFY(dlg_->Player().Playing());
         dlg_->groupSelection = {true, false};
         answers_ = {answer};
@@ -255,7 +255,7 @@ class FileCommandsTest : public QObject {
     void saveCopiesKeepingFoldersAndAsksBeforeOverwriting() {
         QFETCH(QMessageBox::StandardButton, answer);
         LoadCard();
-        dlg_->StartRecording(0);
+        dlg_->Playback().StartRecording(0);
         test::TempDir target;
         test::WriteFile(target.path() / "DCIM" / "FILE140101-120100.MP4", test::Text("older"));
         QString title;
@@ -338,7 +338,7 @@ class FileCommandsTest : public QObject {
         LoadCard();
         test::TempDir documents;
         dlg_->documentsFolder = QString::fromStdString(documents.path().string());
-        dlg_->LoadRecording(0);
+        dlg_->Playback().LoadRecording(0);
         dlg_->Button(IDC_KML)->click();
         const fs::path written =
             documents.path() / "LUM" / "KML" / "FILE140101-120000_2014_01_01_12-00-00.KML";
@@ -368,7 +368,7 @@ class FileCommandsTest : public QObject {
         }
         dlg_->documentsFolder = QString::fromStdString(folder.string());
         if (loaded) {
-            dlg_->LoadRecording(0);
+            dlg_->Playback().LoadRecording(0);
         }
         dlg_->OnExportKml();
         QCOMPARE(shown_.size(), 1);

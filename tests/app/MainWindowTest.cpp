@@ -38,6 +38,10 @@ class MainWindowTest : public QObject {
             return nullptr;
         }
         dlg->OpenSource(CLumDlg::Source::Disk, card_);
+        // The card is loaded on a worker thread; the window answers meanwhile.
+        if (!QTest::qWaitFor([&] { return !dlg->Playback().Scanning(); }, 15000)) {
+            return nullptr;
+        }
         return dlg;
     }
 
@@ -115,8 +119,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(dlg.Catalogue().currentIndex, 0);
         QVERIFY(dlg.Player().Playing());
         // Time reports come back through the queued path and move the seek bar and the text.
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 2, 15000);
-        QVERIFY(!dlg.SwitchInProgress());
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 2, 15000);
+        QVERIFY(!dlg.Playback().SwitchInProgress());
         QVERIFY(dlg.TimeText()->text() != "0:00 / 0:00");
         // The telemetry follows the picture: the compass turned and the dial shows a fix.
         QVERIFY(dlg.Compass()->Index() > 0);
@@ -130,14 +134,14 @@ class MainWindowTest : public QObject {
             QTest::qWait(1500);
             QProcess::execute("import", {"-window", "root", QString::fromLocal8Bit(shot)});
         }
-        dlg.OnPlay();  // pauses
+        dlg.Playback().OnPlay();  // pauses
         QTRY_VERIFY(!dlg.Player().Playing());
         // A list double-click plays that recording.
         const int last = static_cast<int>(dlg.Catalogue().entries.size()) - 1;
-        dlg.OnPlayItem(last);
-        QCOMPARE(dlg.Catalogue().currentIndex, last);
-        QVERIFY(dlg.SwitchInProgress());
-        QTRY_VERIFY_WITH_TIMEOUT(!dlg.SwitchInProgress(), 15000);
+        dlg.Playback().OnPlayItem(last);
+        QVERIFY(dlg.Playback().SwitchInProgress());
+        QTRY_COMPARE(dlg.Catalogue().currentIndex, last);  // after the pause that follows a stop
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.Playback().SwitchInProgress(), 15000);
         // Window modes: the small size, then full screen and back.
         dlg.SetSmallSize();
         QTRY_COMPARE(dlg.size(), QSize(1024, 576));
@@ -157,7 +161,7 @@ class MainWindowTest : public QObject {
         auto window = OpenCard();
         QVERIFY(window != nullptr);
         CLumDlg& dlg = *window;
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 1, 15000);
 
         // The engine knows the picture's size; a picture smaller than the surface
         // is never zoomed past one picture pixel a screen pixel, so it stays whole.
@@ -177,12 +181,12 @@ class MainWindowTest : public QObject {
 
         // FLIP makes a new engine and goes on playing the same recording.
         const int current = dlg.Catalogue().currentIndex;
-        const int reports = dlg.TimeReports();
+        const int reports = dlg.Playback().TimeReports();
         dlg.OnFlip();
         QVERIFY(dlg.Flipped());
         QVERIFY(dlg.Player().Loaded());
         QCOMPARE(dlg.Catalogue().currentIndex, current);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > reports + 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > reports + 1, 15000);
         dlg.Player().Stop();
     }
 
@@ -190,9 +194,9 @@ class MainWindowTest : public QObject {
         auto window = OpenCard();
         QVERIFY(window != nullptr);
         CLumDlg& dlg = *window;
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 2, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 2, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(dlg.MapPanel()->IsPageReady(), 15000);
-        dlg.OnPlay();  // pause, so the marker stays where the last record put it
+        dlg.Playback().OnPlay();  // pause, so the marker stays where the last record put it
         QTRY_VERIFY(!dlg.Player().Playing());
         QTest::qWait(300);
         const RecordingCatalogue& c = dlg.Catalogue();
@@ -212,7 +216,7 @@ class MainWindowTest : public QObject {
         // A seek redraws the driven path up to the new place.
         const std::int64_t length = dlg.Player().GetLength();
         dlg.SeekBar()->setValue(750);
-        dlg.OnSeekMoved();
+        dlg.Playback().OnSeekMoved();
         const double target = 750.0 * static_cast<double>(length / 1000);
         const std::size_t upTo = std::min(
             c.gpsSamples.size(), static_cast<std::size_t>(target * c.recordsPerSecond / 1000));
@@ -231,9 +235,9 @@ class MainWindowTest : public QObject {
 
         // At 4.0 X the whole card plays through and ends held on the first recording.
         for (int i = 0; i < 10; ++i) {
-            dlg.OnFaster();
+            dlg.Playback().OnFaster();
         }
-        dlg.OnPlay();
+        dlg.Playback().OnPlay();
         const int last = static_cast<int>(c.entries.size()) - 1;
         QTRY_VERIFY_WITH_TIMEOUT(c.currentIndex == last, 60000);
         QTRY_VERIFY_WITH_TIMEOUT(c.currentIndex == 0 && !dlg.Player().Playing(), 30000);
