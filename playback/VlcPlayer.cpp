@@ -282,6 +282,11 @@ void VlcPlayer::SetMute(bool on) {
     }
 }
 
+namespace {
+// libvlc's marquee positions: 1 left, 2 right, 4 top, 8 bottom.
+constexpr int kMarqueeTopRight = 4 | 2;
+}  // namespace
+
 int VlcPlayer::ShowMarquee(const std::string& text, int size, int enable) {
     if (!loaded_) {
         return 0;
@@ -291,8 +296,11 @@ int VlcPlayer::ShowMarquee(const std::string& text, int size, int enable) {
     api_.video_set_marquee_int(player_, MarqueeOpacity, 255);
     api_.video_set_marquee_int(player_, MarqueeColor, -1);
     api_.video_set_marquee_int(player_, MarqueeTimeout, -1);
-    api_.video_set_marquee_int(player_, MarqueeX, 0);
-    api_.video_set_marquee_int(player_, MarqueeY, 0);
+    // Top right, a third of the text's height in from the edges: cameras burn
+    // their clock and name into a top-left or bottom corner.
+    api_.video_set_marquee_int(player_, MarqueePosition, kMarqueeTopRight);
+    api_.video_set_marquee_int(player_, MarqueeX, size / 3);
+    api_.video_set_marquee_int(player_, MarqueeY, size / 3);
     api_.video_set_marquee_int(player_, MarqueeEnable, enable);
     return 1;
 }

@@ -39,6 +39,7 @@ enum MarqueeOption : unsigned {
     MarqueeText = 1,
     MarqueeColor = 2,
     MarqueeOpacity = 3,
+    MarqueePosition = 4,
     MarqueeSize = 6,
     MarqueeTimeout = 7,
     MarqueeX = 8,

@@ -83,14 +83,14 @@ case "${1:-}" in
     if [ ! -f Lum.ini ]; then
       printf '[UI]\nFolder=%s\n' "$card" > Lum.ini
     fi
-    echo "== Starting LUM. Press OPEN, choose Folder: the sample card is preset."
+    echo "== Starting LUM on the sample card ($card)"
     # Qt's web engine refuses to run as root with its sandbox on.
     [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
       echo "   (no display here: starting under Xvfb)"
-      exec xvfb-run -a -s "-screen 0 1280x800x24" build/app/lum
+      exec xvfb-run -a -s "-screen 0 1280x800x24" build/app/lum "$card"
     fi
-    exec build/app/lum
+    exec build/app/lum "$card"
     ;;
   *)
     echo "usage: bash tools/dev.sh test|run" >&2

@@ -59,7 +59,8 @@ class FileListItem : public QTreeWidgetItem {
     }
 };
 
-// White on black, the current recording's row highlighted, each cell outlined in dark grey.
+// White on black, the current recording's row highlighted across all its cells,
+// each cell outlined in dark grey.
 class CellDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -67,6 +68,9 @@ class CellDelegate : public QStyledItemDelegate {
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem cell(option);
+        // The playing row is the only one shown highlighted: a click selects rows
+        // without painting a second highlight beside it.
+        cell.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
         const bool highlighted =
             index.siblingAtColumn(0).data(CLumFileListCtrl::kDropHighlightRole).toBool();
         if (highlighted) {
@@ -267,6 +271,8 @@ QTreeWidgetItem* CLumFileListCtrl::ItemOfData(int itemData) const {
 void CLumFileListCtrl::SetDropHighlight(int row, bool on) {
     if (QTreeWidgetItem* item = ItemOfData(row)) {
         item->setData(0, kDropHighlightRole, on);
+        // The role lives on the first cell but paints the whole row: repaint all of it.
+        viewport()->update(visualItemRect(item));
     }
 }
 

@@ -1,15 +1,24 @@
 // The window's playback commands against an engine that writes down its calls.
+#include <QTimer>
 #include <QtTest>
 #include <algorithm>
 #include <memory>
 
 #include "app/CLumDlg.h"
 #include "catalogue/core/CLumSettings.h"
+#include "catalogue/ui/CLumFileListCtrl.h"
+#include "playback/ScanPanel.h"
 #include "tests/support/Builders.h"
 #include "tests/support/RecordingEngine.h"
 
 using namespace lum;
 using lum::test::EngineLog;
+
+namespace {
+QString Ui(int id) {
+    return QString::fromStdString(LoadUiString(id));
+}
+}  // namespace
 
 namespace {
 
@@ -163,6 +172,107 @@ class ControllerTest : public QObject {
         dlg_->Playback().OnPlayItem(0);
         QVERIFY(dlg_->Playback().SwitchInProgress());
         QTRY_VERIFY_WITH_TIMEOUT(!dlg_->Playback().SwitchInProgress(), 2000);
+    }
+
+    void theScanRunsOffTheWindowAndCancelKeepsTheCatalogue() {
+        OpenCard();
+        TimeChanged(*dlg_, 10);  // the engine started the card: OPEN may come again
+        const std::string before = dlg_->Catalogue().entries.front().fileName;
+        // A card large enough that its scan takes many turns of the event loop.
+        test::TempDir big;
+        const lum::test::Bytes clip = test::MinuteMp4("2014-01-01 12:00:00");
+        for (int i = 0; i < 20000; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "DCIM/%03d/FILE%06d-%06d.MP4", i / 500, 140101, i);
+            big.Write(name, clip);
+        }
+        int turns = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++turns; });
+        ticker.start(0);
+        dlg_->OpenSource(CLumDlg::Source::Folder, QString::fromStdString(big.path().string()));
+        QVERIFY(dlg_->Playback().Scanning());
+        QVERIFY(!dlg_->ScanPanel()->isHidden());
+        QTRY_VERIFY(dlg_->ScanPanel()->Count() > 0);  // the running count is shown
+        QVERIFY(turns > 0);                           // and the window answers meanwhile
+        QTest::mouseClick(dlg_->ScanPanel()->CancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(!dlg_->Playback().Scanning());
+        QVERIFY(dlg_->ScanPanel()->isHidden());
+        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{3});
+        QCOMPARE(dlg_->Catalogue().entries.front().fileName, before);
+        QCOMPARE(dlg_->FileList()->RowCount(), 3);
+        QVERIFY(!dlg_->Playback().SwitchInProgress());
+    }
+
+    void deadEndsAreTold() {
+        QStringList told;
+        dlg_->messageBox = [&](QMessageBox::Icon, const QString&, const QString& text,
+                               QMessageBox::StandardButtons) {
+            told << text;
+            return QMessageBox::Ok;
+        };
+        test::TempDir empty;
+        empty.Write("notes.txt", test::Text("no recordings here"));
+        empty.Write("FILE140101-120000.MP4", test::Text("not an MP4"));
+        const QString root = QString::fromStdString(empty.path().string());
+        const QString missing = root + "/gone";
+        const QString junk = root + "/FILE140101-120000.MP4";
+        struct Case {
+            CLumDlg::Source kind;
+            QString path;
+            int message;
+        } cases[] = {{CLumDlg::Source::Folder, missing, 201},
+                     {CLumDlg::Source::Disk, root, 202},
+                     {CLumDlg::Source::File, junk, 207},
+                     {CLumDlg::Source::File, missing + ".MP4", 201}};
+        for (const Case& c : cases) {
+            told.clear();
+            dlg_->OpenSource(c.kind, c.path);
+            QTRY_VERIFY(!dlg_->Playback().Scanning());
+            QCOMPARE(told.size(), 1);
+            QCOMPARE(told[0], Ui(c.message).replace("%s", QDir::toNativeSeparators(c.path)));
+            QVERIFY(dlg_->Catalogue().entries.empty());
+        }
+        // An engine error names the recording once, however often the engine repeats it.
+        OpenCard();
+        dlg_->Playback().StartRecording(1);
+        told.clear();
+        for (int i = 0; i < 3; ++i) {
+            emit dlg_->Playback().Events().EncounteredError();
+        }
+        QTRY_COMPARE(told.size(), 1);
+        QVERIFY(told[0].contains("FILE140101-120100.MP4"));
+    }
+
+    void exactlyTheCurrentRowIsHighlighted() {
+        OpenCard();
+        CLumFileListCtrl* list = dlg_->FileList();
+        dlg_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dlg_.get()));
+        list->selectAll();  // a selection of the user's is not painted as a second highlight
+        dlg_->Playback().StartRecording(0);
+        dlg_->Playback().OnEndReached();  // the automatic advance
+        const auto highlighted = [&] {
+            QList<int> rows;
+            for (int r = 0; r < list->RowCount(); ++r) {
+                if (list->IsDropHighlighted(r)) {
+                    rows << r;
+                }
+            }
+            return rows;
+        };
+        QCOMPARE(highlighted(), QList<int>{1});
+        // Every cell of the old row lost its highlight on the screen, every cell of the new one has
+        // it.
+        const QImage shot = list->viewport()->grab().toImage();
+        const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+        for (int row = 0; row < list->RowCount(); ++row) {
+            for (int column = 0; column < 3; ++column) {
+                const QRect cell = list->visualRect(list->model()->index(row, column));
+                const QColor c = shot.pixelColor(cell.center().x(), cell.top() + 2);
+                QCOMPARE(c == highlight, row == 1);
+            }
+        }
     }
 
     void volumeEditRules() {

@@ -61,10 +61,10 @@ TEST(VlcPlayerCallsTest, MarqueeCropAndSnapshot) {
     VlcPlayer player(RecordingApi());
     calls.clear();
     EXPECT_EQ(player.ShowMarquee("2.0 X", 72, 1), 1);
-    EXPECT_EQ(calls,
-              (std::vector<std::string>{"marquee_string 1 2.0 X", "marquee_int 6 72",
-                                        "marquee_int 3 255", "marquee_int 2 -1", "marquee_int 7 -1",
-                                        "marquee_int 8 0", "marquee_int 9 0", "marquee_int 0 1"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         "marquee_string 1 2.0 X", "marquee_int 6 72", "marquee_int 3 255",
+                         "marquee_int 2 -1", "marquee_int 7 -1", "marquee_int 4 6",
+                         "marquee_int 8 24", "marquee_int 9 24", "marquee_int 0 1"}));
     calls.clear();
     EXPECT_EQ(player.SetCrop(10, 20, 30, 40), 1);
     player.SetCrop(0, 0, 0, 0);
