@@ -63,6 +63,8 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void ShowPlaybackControls(bool show);
 
     void FitVideo();
+    // Reloads the map page and draws the current recording on it again.
+    void ReloadMap();
 
   public slots:
     void OnLanguageChanged(int index);
@@ -153,8 +155,6 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void PlaceAtStart();
     void SavePlacement();
     void OnOpen();
-    // Reloads the map page and draws the current recording on it again.
-    void ReloadMap();
     void OnConfig();
     void OnAbout();
     void ConnectFileCommands();

@@ -190,6 +190,34 @@ class MainWindowTest : public QObject {
         dlg.Player().Stop();
     }
 
+    void aPathGivenAtStartPlaysAndAReloadedMapIsDrawnAgain() {
+        CLumDlg dlg(CLumSettings::Instance(),
+                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+        dlg.InitDialog(true);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.OpenPath(card_);  // what "lum CARD" does: no click needed
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Player().Playing() && dlg.Playback().TimeReports() > 1, 15000);
+        QCOMPARE(dlg.Catalogue().currentIndex, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.MapPanel()->IsPageReady(), 15000);
+        const auto lengths = [&] {
+            QVariant v;
+            dlg.MapPanel()->View()->page()->runJavaScript("[path.length, pathDrived.length]",
+                                                          [&](const QVariant& r) { v = r; });
+            return QTest::qWaitFor([&] { return v.isValid(); }, 5000) ? v.toList() : QVariantList{};
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(lengths().value(0).toInt() > 0, 5000);
+        const int track = lengths().value(0).toInt();
+        dlg.Playback().OnPlay();  // pause, so the driven part stays put
+        QTRY_VERIFY(!dlg.Player().Playing());
+        // The configuration dialog's OK reloads the page: the track comes back whole.
+        dlg.ReloadMap();
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.MapPanel()->IsPageReady(), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(lengths().value(0).toInt(), track, 5000);
+        QVERIFY(lengths().value(1).toInt() > 0);
+        dlg.Player().Stop();
+    }
+
     void markerFollowsTheTelemetryAndAutoPlayRunsThrough() {
         auto window = OpenCard();
         QVERIFY(window != nullptr);
