@@ -549,7 +549,7 @@ void CLumDlg::paintEvent(QPaintEvent*) {
     }
     static const QImage legend = LoadSkin(203);
     if (!legend.isNull()) {
-        p.drawImage(QPoint(width() - 400, height() - 130), legend);
+        p.drawImage(QPoint(layout_.gsensorLegend.x, layout_.gsensorLegend.y), legend);
     }
 }
 

@@ -1,80 +1,137 @@
 #include "VideoWidgets.h"
 
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlatformSurfaceEvent>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include "views/Skin.h"
 #include "views/core/Gauges.h"
 
 namespace lum {
 
-CVideoStatic::CVideoStatic(QWidget* parent) : QWidget(parent) {
-    // libvlc needs a real window of its own to draw into.
-    setAttribute(Qt::WA_NativeWindow);
-    setAutoFillBackground(false);
+// The X window the engine draws into, painted through a backing store of its own.
+class CVideoWindow : public QWindow {
+  public:
+    explicit CVideoWindow(CVideoStatic& owner) : owner_(owner), store_(this) {
+        setSurfaceType(QSurface::RasterSurface);
+        // Keys stay with the main window (Space and Enter reach PLAY).
+        setFlag(Qt::WindowDoesNotAcceptFocus);
+    }
+
+    // Paints and puts the result on the screen at once, also while the event
+    // loop is not running.
+    void Render() {
+        if (!isExposed()) {
+            return;
+        }
+        const QRect area(QPoint(0, 0), size());
+        store_.resize(area.size());
+        store_.beginPaint(area);
+        {
+            QPainter p(store_.paintDevice());
+            p.fillRect(area, QColor(15, 15, 15));
+            if (owner_.ScanDisplay()) {
+                const QString text = QString::number(owner_.ShownCount());
+                p.setFont(DialFont(64));
+                const QRect box = p.fontMetrics().boundingRect(text).translated(
+                    20, 10 + p.fontMetrics().ascent());
+                p.fillRect(box.adjusted(-2, 0, 2, 0), Qt::black);
+                p.setPen(QColor(0xC4, 0xA8, 0x00));  // COLORREF 0x00A8C4
+                p.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
+            }
+        }
+        store_.endPaint();
+        store_.flush(area);
+    }
+
+  protected:
+    bool event(QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::UpdateRequest:
+                Render();
+                return true;
+            case QEvent::PlatformSurface:
+                if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                    QPlatformSurfaceEvent::SurfaceCreated) {
+                    if (created_) {
+                        emit owner_.NativeWindowChanged();
+                    }
+                    created_ = true;
+                }
+                break;
+            default:
+                break;
+        }
+        return QWindow::event(event);
+    }
+    void exposeEvent(QExposeEvent*) override { Render(); }
+    void resizeEvent(QResizeEvent*) override { Render(); }
+
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) {
+            emit owner_.ToggleFullScreen();
+        }
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) {
+            emit owner_.PanPressed(event->position().toPoint());
+        }
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        // A window sees every move; a drag is a move with a button held.
+        if (event->buttons() != Qt::NoButton) {
+            emit owner_.PanMoved(event->position().toPoint(),
+                                 (event->buttons() & Qt::LeftButton) != 0);
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) {
+            emit owner_.PanReleased();
+        }
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        emit owner_.WheelTurned(event->angleDelta().y(), event->position().toPoint());
+        event->accept();
+    }
+
+  private:
+    CVideoStatic& owner_;
+    QBackingStore store_;
+    bool created_ = false;
+};
+
+CVideoStatic::CVideoStatic(QWidget* parent)
+    : QWidget(parent),
+      window_(new CVideoWindow(*this)),
+      container_(QWidget::createWindowContainer(window_, this)) {
+    container_->setFocusPolicy(Qt::NoFocus);
 }
 
 std::uintptr_t CVideoStatic::NativeId() {
-    return static_cast<std::uintptr_t>(winId());
+    return static_cast<std::uintptr_t>(window_->winId());
 }
 
 void CVideoStatic::ShowScanCount(int count) {
     shownCount_ = count;
-    repaint();
+    window_->Render();
 }
 
 void CVideoStatic::SetScanDisplay(bool on) {
     scanDisplay_ = on;
-    repaint();
-}
-
-bool CVideoStatic::event(QEvent* event) {
-    if (event->type() == QEvent::WinIdChange) {
-        emit NativeWindowChanged();
-    }
-    return QWidget::event(event);
+    window_->Render();
 }
 
 void CVideoStatic::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), QColor(15, 15, 15));
-    if (scanDisplay_) {
-        const QString text = QString::number(shownCount_);
-        p.setFont(DialFont(64));
-        const QRect box =
-            p.fontMetrics().boundingRect(text).translated(20, 10 + p.fontMetrics().ascent());
-        p.fillRect(box.adjusted(-2, 0, 2, 0), Qt::black);
-        p.setPen(QColor(0xC4, 0xA8, 0x00));  // the design's 0x00A8C4
-        p.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
-    }
+    // Covered by the engine's window, which paints itself; an update of this
+    // widget asks it to.
+    window_->requestUpdate();
 }
 
-void CVideoStatic::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        emit ToggleFullScreen();
-    }
-}
-
-void CVideoStatic::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        emit PanPressed(event->position().toPoint());
-    }
-}
-
-void CVideoStatic::mouseMoveEvent(QMouseEvent* event) {
-    emit PanMoved(event->position().toPoint(), (event->buttons() & Qt::LeftButton) != 0);
-}
-
-void CVideoStatic::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        emit PanReleased();
-    }
-}
-
-void CVideoStatic::wheelEvent(QWheelEvent* event) {
-    emit WheelTurned(event->angleDelta().y(), event->position().toPoint());
-    event->accept();
+void CVideoStatic::resizeEvent(QResizeEvent*) {
+    container_->setGeometry(rect());
 }
 
 void CVideoStaticBg::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -9,8 +9,16 @@
 
 namespace lum {
 
-// A native child window handed to libvlc; between recordings and during a
-// scan it paints itself (the running count of files examined).
+class CVideoWindow;
+
+// The picture area. The engine draws into an X window of our own, kept in a
+// container that follows this widget's size. That window paints itself
+// through its own raster backing store (dark fill, and during a scan the
+// running count), so what it shows never depends on how Qt composes the main
+// window: once the map's web view is in the window, Qt composes the main
+// window through OpenGL and Qt 6.4 cannot flush a native child widget's
+// raster painting that way, which left the last screen contents (a closed
+// dialog, the previous layout) inside such a widget.
 class CVideoStatic : public QWidget, public IVideoSurfaceView {
     Q_OBJECT
   public:
@@ -24,7 +32,7 @@ class CVideoStatic : public QWidget, public IVideoSurfaceView {
 
   signals:
     void ToggleFullScreen();
-    // Qt made a new native window: the engine must be given the new id.
+    // The engine's window was made again: the engine must be given the new id.
     void NativeWindowChanged();
     // The pointer on the picture, for zoom and pan.
     void PanPressed(QPoint at);
@@ -33,15 +41,12 @@ class CVideoStatic : public QWidget, public IVideoSurfaceView {
     void WheelTurned(int delta, QPoint at);
 
   protected:
-    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    CVideoWindow* window_;  // owned by container_
+    QWidget* container_;
     bool scanDisplay_ = false;
     int shownCount_ = 0;
 };

@@ -50,6 +50,7 @@ MainLayout ComputeLayout(int a, int b, bool mapEnabled, bool gsensorEnabled, int
     l.volumeEdit = {x1 + 142, b - 44, 26, 20};
     l.speedGauge = {a - 200, b - 130, 162, 100};
     l.notice = {a - 380, b - 24, 340, 12};
+    l.gsensorLegend = {a - 400, b - 130, 162, 100};
     l.videoBackground = {5, 48, m - 10, v - 48};
     return l;
 }

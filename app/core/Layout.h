@@ -27,6 +27,8 @@ struct MainLayout {
     // Transport row.
     LayoutRect prev, slow, play, fast, next, vol, volumeSlider, volumeEdit;
     LayoutRect speedGauge, notice;
+    // The G-sensor legend picture (162 x 100) the window paints itself.
+    LayoutRect gsensorLegend;
 };
 
 // The layout of a client area of a x b pixels; volClientWidth is the Vol
