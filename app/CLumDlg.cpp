@@ -367,6 +367,9 @@ void CLumDlg::FitVideo() {
     }
     videoSurface_->setGeometry(ToQRect(lum::FitVideo(ToLayout(inner), vw, vh)));
     videoSurface_->update();
+    if (scanPanel_ != nullptr) {
+        scanPanel_->setGeometry(inner);
+    }
 }
 
 void CLumDlg::ShowPlaybackControls(bool show) {

@@ -3,17 +3,30 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "playback/VideoWidgets.h"
 #include "views/Skin.h"
 
 namespace lum {
 
 namespace {
 constexpr int kMargin = 12;
+
+// The engine's window lies above every widget: it steps aside while the panel shows.
+void ShowPictureBeside(QWidget* panel, bool shown) {
+    if (panel->parentWidget() == nullptr) {
+        return;
+    }
+    for (CVideoStatic* surface :
+         panel->parentWidget()->findChildren<CVideoStatic*>(Qt::FindDirectChildrenOnly)) {
+        surface->ShowPicture(shown);
+    }
+}
 }  // namespace
 
 CScanPanel::CScanPanel(QWidget* parent) : QWidget(parent) {
-    // Its own X window, stacked above the engine's.
-    setAttribute(Qt::WA_NativeWindow);
+    // Not a native window: beside the map's web view Qt composes the main
+    // window through OpenGL and cannot put a native child widget's painting
+    // on the screen.
     setAttribute(Qt::WA_OpaquePaintEvent);
     cancel_ = new QPushButton(this);
     cancel_->setFocusPolicy(Qt::NoFocus);
@@ -42,6 +55,14 @@ void CScanPanel::SetCount(int count) {
         count_ = count;
         update();
     }
+}
+
+void CScanPanel::showEvent(QShowEvent*) {
+    ShowPictureBeside(this, false);
+}
+
+void CScanPanel::hideEvent(QHideEvent*) {
+    ShowPictureBeside(this, true);
 }
 
 void CScanPanel::resizeEvent(QResizeEvent*) {

@@ -1,7 +1,7 @@
 // The scan's progress in the video area: the running count of files examined,
-// the folder being scanned and a Cancel button. A native window raised above
-// the video surface, so it shows over a recording that keeps playing while a
-// new card is scanned.
+// the folder being scanned and a Cancel button. It covers the video area; the
+// engine's window, which no widget can be stacked above, is hidden while the
+// panel shows, and a recording that keeps playing meanwhile is heard only.
 #pragma once
 
 #include <QPushButton>
@@ -28,6 +28,8 @@ class CScanPanel : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     QString folder_, title_, hint_;

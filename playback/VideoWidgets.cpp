@@ -124,6 +124,10 @@ void CVideoStatic::SetScanDisplay(bool on) {
     window_->Render();
 }
 
+void CVideoStatic::ShowPicture(bool shown) {
+    container_->setVisible(shown);
+}
+
 void CVideoStatic::paintEvent(QPaintEvent*) {
     // Covered by the engine's window, which paints itself; an update of this
     // widget asks it to.

@@ -28,6 +28,8 @@ class CVideoStatic : public QWidget, public IVideoSurfaceView {
     void ShowScanCount(int count) override;
     void SetScanDisplay(bool on);
     bool ScanDisplay() const { return scanDisplay_; }
+    // Shows or hides the engine's window (widgets cannot cover it).
+    void ShowPicture(bool shown);
     int ShownCount() const { return shownCount_; }
 
   signals:

@@ -11,7 +11,9 @@
 
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
+#include "app/PlaybackController.h"
 #include "catalogue/core/CLumSettings.h"
+#include "playback/ScanPanel.h"
 
 using namespace lum;
 
@@ -79,6 +81,9 @@ class PaintTest : public QObject {
         dlg->SetSmallSize();
         if (openCard) {
             dlg->OpenSource(CLumDlg::Source::Disk, card_);
+            if (!QTest::qWaitFor([&] { return !dlg->Playback().Scanning(); }, 15000)) {
+                return nullptr;
+            }
         }
         return dlg;
     }
@@ -188,22 +193,13 @@ class PaintTest : public QObject {
         const Finding surface = Scan(shot, Global(window->VideoSurface()),
                                      [](QRgb c) { return (c & 0xFFFFFF) != 0x0F0F0F; });
         QVERIFY2(surface.count == 0, qPrintable(Describe("empty surface", surface)));
-        // The scan's running count is painted on it, and goes with the scan.
-        const auto countColour = [](QRgb c) { return (c & 0xFFFFFF) == 0xC4A800; };
-        window->VideoSurface()->SetScanDisplay(true);
-        window->VideoSurface()->ShowScanCount(4321);
-        QImage scanning = Screen();
-        Keep(scanning, "scanning");
-        QVERIFY(Scan(scanning, Global(window->VideoSurface()), countColour).count > 100);
-        window->VideoSurface()->SetScanDisplay(false);
-        QCOMPARE(Scan(Screen(), Global(window->VideoSurface()), countColour).count, 0);
     }
 
     void closedDialogsLeaveNothingBehind() {
         auto window = MakeWindow(true);
         QVERIFY(window != nullptr);
         CLumDlg& dlg = *window;
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 1, 15000);
         Keep(Screen(), "playing");
         CloseDialogOpenedBy([&] { dlg.Button(IDC_CONF)->click(); });
         QImage shot = Screen();
@@ -211,7 +207,7 @@ class PaintTest : public QObject {
         ExpectClean(dlg, shot);
         // Paused, the picture the dialog covered comes back: the surface's own
         // painting stays under the engine's picture.
-        dlg.OnPlay();
+        dlg.Playback().OnPlay();
         QTRY_VERIFY(!dlg.Player().Playing());
         CloseDialogOpenedBy([&] { dlg.Button(IDC_CONF)->click(); });
         shot = Screen();
@@ -228,11 +224,37 @@ class PaintTest : public QObject {
         dlg.Player().Stop();
     }
 
+    void scanPanelShowsOverThePicture() {
+        auto window = MakeWindow(true);
+        QVERIFY(window != nullptr);
+        CLumDlg& dlg = *window;
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 1, 15000);
+        // A new scan while the recording plays: the panel, its count and its
+        // button are on the screen, then the picture comes back.
+        dlg.ScanPanel()->Start("/media/card");
+        dlg.ScanPanel()->SetCount(4321);
+        QImage shot = Screen();
+        Keep(shot, "scanning");
+        const QRect panel = Global(dlg.ScanPanel());
+        QVERIFY(panel.width() > 300 && panel.height() > 200);
+        const auto countColour = [](QRgb c) { return (c & 0xFFFFFF) == 0xC4A800; };
+        QVERIFY(Scan(shot, panel, countColour).count > 100);
+        const QRect button = Global(dlg.ScanPanel()->CancelButton());
+        QVERIFY(Scan(shot, button, IsLight).count > button.width() * button.height() / 2);
+        dlg.ScanPanel()->hide();
+        shot = Screen();
+        Keep(shot, "scanned");
+        ExpectClean(dlg, shot);
+        const QRect surface = Global(dlg.VideoSurface());
+        QVERIFY(Scan(shot, surface, IsLight).count > surface.width() * surface.height() / 2);
+        dlg.Player().Stop();
+    }
+
     void windowSizesLeaveNothingBehind() {
         auto window = MakeWindow(true);
         QVERIFY(window != nullptr);
         CLumDlg& dlg = *window;
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 1, 15000);
         dlg.SetMediumSize();
         QImage shot = Screen();
         Keep(shot, "medium");
@@ -248,7 +270,7 @@ class PaintTest : public QObject {
         auto window = MakeWindow(true);
         QVERIFY(window != nullptr);
         CLumDlg& dlg = *window;
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.TimeReports() > 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 1, 15000);
         dlg.ToggleFullScreen();
         QVERIFY(dlg.FullScreen());
         QImage shot = Screen();
