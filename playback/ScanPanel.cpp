@@ -1,9 +1,7 @@
 #include "playback/ScanPanel.h"
 
-#include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
-#include <algorithm>
 
 #include "playback/VideoWidgets.h"
 #include "views/Skin.h"
@@ -12,8 +10,6 @@ namespace lum {
 
 namespace {
 constexpr int kMargin = 12;
-constexpr int kWidth = 440;
-constexpr int kHeight = 128;
 
 // The engine's window lies above every widget: it steps aside while the panel shows.
 void ShowPictureBeside(QWidget* panel, bool shown) {
@@ -35,27 +31,7 @@ CScanPanel::CScanPanel(QWidget* parent) : QWidget(parent) {
     cancel_ = new QPushButton(this);
     cancel_->setFocusPolicy(Qt::NoFocus);
     connect(cancel_, &QPushButton::clicked, this, &CScanPanel::CancelPressed);
-    if (parent != nullptr) {
-        parent->installEventFilter(this);
-    }
     hide();
-}
-
-void CScanPanel::Place() {
-    const QWidget* area = parentWidget();
-    if (area == nullptr) {
-        return;
-    }
-    const int inset = 8;
-    setGeometry(inset, inset, std::max(0, std::min(kWidth, area->width() - 2 * inset)),
-                std::max(0, std::min(kHeight, area->height() - 2 * inset)));
-}
-
-bool CScanPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == parentWidget() && event->type() == QEvent::Resize) {
-        Place();
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void CScanPanel::SetTexts(const QString& title, const QString& hint, const QString& cancel) {
@@ -69,7 +45,6 @@ void CScanPanel::SetTexts(const QString& title, const QString& hint, const QStri
 void CScanPanel::Start(const QString& folder) {
     folder_ = folder;
     count_ = 0;
-    Place();
     show();
     raise();
     repaint();

@@ -26,16 +26,12 @@ class CScanPanel : public QWidget {
     void CancelPressed();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
-    // Top left of the video area, as wide as the texts need and the area allows.
-    void Place();
-
     QString folder_, title_, hint_;
     int count_ = 0;
     QPushButton* cancel_ = nullptr;
