@@ -87,6 +87,8 @@ class ControllerTest : public QObject {
         dlg_->OpenSource(CLumDlg::Source::Folder,
                          QString::fromStdString((card_.path() / "card").string()));
         QTRY_VERIFY(!dlg_->Playback().Scanning());
+        // A folder's first recording starts half a second after the scan.
+        QTRY_COMPARE(dlg_->Catalogue().currentIndex, 0);
     }
 
     void ratesStopAtTheirEnds() {
