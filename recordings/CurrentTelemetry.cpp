@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 #include "AviParser.h"
 #include "BoundedFile.h"
@@ -149,15 +151,20 @@ void Finish(const SideRecord& r, std::vector<GpsSample>& gps, std::vector<GSenso
 }  // namespace
 
 void ParseSideText(std::string_view text, std::vector<GpsSample>& gps,
-                   std::vector<GSensorSample>& accel) {
+                   std::vector<GSensorSample>& accel, std::size_t maxRecords) {
     SideRecord r;
     std::size_t field = 0;
+    std::size_t records = 0;
     for (char c : text) {
         if (c == '\n') {
             // Only a line feed after the completion mark ends a record; an
             // earlier one lets a short line run on into the next.
             if (r.complete) {
+                if (records == maxRecords) {
+                    return;
+                }
                 Finish(r, gps, accel);
+                ++records;
                 r = SideRecord{};
                 field = 0;
             }
@@ -204,6 +211,135 @@ void ParseSideText(std::string_view text, std::vector<GpsSample>& gps,
                 break;
         }
     }
+}
+
+bool MemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t n) {
+    if (offset > size_ || n > size_ - offset) {
+        return false;
+    }
+    if (n != 0) {
+        std::memcpy(out, data_ + offset, n);
+    }
+    return true;
+}
+
+namespace {
+
+class FileSource final : public ByteSource {
+  public:
+    explicit FileSource(BoundedFile& file) : file_(file) {}
+    std::uint64_t Size() const override { return file_.Size(); }
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t n) override {
+        return file_.ReadAt(offset, out, n);
+    }
+
+  private:
+    BoundedFile& file_;
+};
+
+// Whole seconds the recording can last, rounded up, with one to spare.
+std::size_t DurationSeconds(std::uint32_t durationMs) {
+    return std::size_t{durationMs} / 1000 + 2;
+}
+
+// True when [offset, offset + size) lies inside a file of the given length.
+bool Inside(std::uint64_t offset, std::uint64_t size, std::uint64_t length) {
+    return offset <= length && size <= length - offset;
+}
+
+}  // namespace
+
+std::size_t MaxGpsSamples(std::uint32_t durationMs, double recordsPerSecond) {
+    const double rate = std::clamp(recordsPerSecond, 1.0, 255.0);
+    const double wanted = static_cast<double>(DurationSeconds(durationMs)) * rate * 2.0 + 64.0;
+    return wanted >= static_cast<double>(kGpsSampleCeiling) ? kGpsSampleCeiling
+                                                            : static_cast<std::size_t>(wanted);
+}
+
+std::size_t MaxGSensorSamples(std::uint32_t durationMs) {
+    return std::min(DurationSeconds(durationMs) * kMaxGSensorPerSecond * 2 + 512,
+                    kGSensorSampleCeiling);
+}
+
+DecodedTelemetry DecodeTelemetry(const RecordingEntry& entry, ByteSource& bytes, bool sideText) {
+    DecodedTelemetry d;
+    const TelemetryIndex& t = entry.telemetry;
+    const std::uint64_t length = bytes.Size();
+    const std::uint32_t blocks = std::min<std::uint32_t>(t.blockCount, kMaxTelemetryBlocks);
+    const std::uint32_t indexed = std::min<std::uint32_t>(t.gpsIndexCount, kMaxTelemetryBlocks);
+
+    auto readBlocks = [&](const auto& offsets, std::uint32_t count, std::size_t size,
+                          std::size_t stride) {
+        // Every block must lie inside the file; otherwise the source gives no data at all.
+        for (std::uint32_t k = 0; k < count; ++k) {
+            if (offsets[k] > length || !Inside(offsets[k] + kBlockLead, size, length)) {
+                return;
+            }
+        }
+        std::vector<std::uint8_t> block(size);
+        std::vector<GpsSample> gps(count);
+        std::vector<GSensorSample> accel(std::size_t{count} * 5);
+        for (std::uint32_t k = 0; k < count; ++k) {
+            if (!bytes.ReadAt(offsets[k] + kBlockLead, block.data(), size)) {
+                return;
+            }
+            DecodeTelemetryBlock(block.data(), stride, gps[k], &accel[std::size_t{k} * 5]);
+        }
+        d.gps = std::move(gps);
+        d.gsensor = std::move(accel);
+    };
+
+    if (!sideText && blocks > 0) {
+        d.source = TelemetrySource::kBlocks;
+        readBlocks(t.blockOffsets, blocks, kMovBlockSize, kMovAccelStride);
+    } else if (!sideText && indexed > 0) {
+        d.source = TelemetrySource::kIndexBlocks;
+        readBlocks(t.gpsIndexOffsets, indexed, kIndexBlockSize, kIndexAccelStride);
+    } else if (sideText) {
+        d.source = TelemetrySource::kSideText;
+        if (length <= kMaxTelemetryBytes) {
+            std::string text(static_cast<std::size_t>(length), '\0');
+            if (bytes.ReadAt(0, text.data(), text.size())) {
+                // One line a second: twice the duration's lines is plenty.
+                ParseSideText(text, d.gps, d.gsensor, MaxGpsSamples(t.durationMs, 1.0));
+            }
+        }
+    } else {
+        d.source = TelemetrySource::kPayloads;
+        d.gsensorFullScale = GSensorFullScale(entry);
+        // Payloads are read whole or not at all, only whole records are kept, and
+        // never more records than the recording's duration can carry.
+        if (t.gsensorDataSize > 0 && t.gsensorDataSize <= kMaxTelemetryBytes &&
+            Inside(t.gsensorDataOffset, t.gsensorDataSize, length)) {
+            const std::size_t count = std::min<std::size_t>(t.gsensorDataSize / kGSensorRecordSize,
+                                                            MaxGSensorSamples(t.durationMs));
+            std::vector<GSensorSample> accel(count);
+            if (count == 0 ||
+                bytes.ReadAt(t.gsensorDataOffset, accel.data(), count * kGSensorRecordSize)) {
+                d.gsensor = std::move(accel);
+                d.curveLoaded = true;
+            }
+        }
+        if (t.gpsDataSize > 0 && t.gpsDataSize <= kMaxTelemetryBytes &&
+            Inside(t.gpsDataOffset, t.gpsDataSize, length)) {
+            const std::size_t count =
+                std::min<std::size_t>(t.gpsDataSize / kGpsRecordSize,
+                                      MaxGpsSamples(t.durationMs, RecordsPerSecond(entry)));
+            std::vector<std::uint8_t> raw(count * kGpsRecordSize);
+            if (count == 0 || bytes.ReadAt(t.gpsDataOffset, raw.data(), raw.size())) {
+                d.gps.reserve(count);
+                for (std::size_t k = 0; k < raw.size(); k += kGpsRecordSize) {
+                    d.gps.push_back(DecodeGpsSample(raw.data() + k));
+                }
+                d.rateKnown = true;
+                d.recordsPerSecond = RecordsPerSecond(entry);
+            }
+        }
+        return d;
+    }
+    d.curveLoaded = true;
+    d.rateKnown = true;
+    return d;
 }
 
 std::string SideTextPath(std::string_view path) {
@@ -284,10 +420,10 @@ int RecordingCatalogue::FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool m
         gauges_->SetHeading(heading);
         gauges_->SetSpeed(true, static_cast<std::uint16_t>(s.speedKmh));
     }
-    const double lat = s.latitude / 100.0, lon = s.longitude / 100.0;
-    if (lat >= 200 || lon >= 200) {
-        return 0;
+    if (!IsPlottable(s)) {
+        return 0;  // no position the map could show
     }
+    const double lat = s.latitude / 100.0, lon = s.longitude / 100.0;
     if (mapEnabled && map_ != nullptr) {
         map_->MovePosition(lat, lon, heading);
     }
@@ -337,83 +473,31 @@ bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
     gsensorSamples.clear();
     currentIndex = index;
     const RecordingEntry& entry = entries[index];
-    const TelemetryIndex& t = entry.telemetry;
     const std::string path = FullPath(entry);
 
     BoundedFile file;
     bool sideText = false;
     const std::string sidePath = SideTextPath(path);
-    if (!sidePath.empty() && HasSideTextName(path) && file.Open(sidePath)) {
-        sideText = true;
-    } else if (!file.Open(path)) {
+    // Only a regular file is a side text: a folder, a pipe or a device of that
+    // name is passed over and the recording's own telemetry is used.
+    if (!sidePath.empty() && HasSideTextName(path)) {
+        std::error_code ec;
+        sideText = std::filesystem::status(ToFsPath(sidePath), ec).type() ==
+                       std::filesystem::file_type::regular &&
+                   file.Open(sidePath);
+    }
+    if (!sideText && !file.Open(path)) {
         return false;
     }
-    const std::uint64_t length = file.Size();
-    const std::uint32_t blocks = std::min<std::uint32_t>(t.blockCount, kMaxTelemetryBlocks);
-    const std::uint32_t indexed = std::min<std::uint32_t>(t.gpsIndexCount, kMaxTelemetryBlocks);
-
-    auto readBlocks = [&](const auto& offsets, std::uint32_t count, std::size_t size,
-                          std::size_t stride) {
-        // Every block must lie inside the file; otherwise the source gives no data at all.
-        for (std::uint32_t k = 0; k < count; ++k) {
-            if (offsets[k] + kBlockLead + size > length) {
-                return;
-            }
-        }
-        std::vector<std::uint8_t> block(size);
-        std::vector<GpsSample> gps(count);
-        std::vector<GSensorSample> accel(std::size_t{count} * 5);
-        for (std::uint32_t k = 0; k < count; ++k) {
-            if (!file.ReadAt(offsets[k] + kBlockLead, block.data(), size)) {
-                return;
-            }
-            DecodeTelemetryBlock(block.data(), stride, gps[k], &accel[std::size_t{k} * 5]);
-        }
-        gpsSamples = std::move(gps);
-        gsensorSamples = std::move(accel);
-    };
-
-    if (!sideText && blocks > 0) {
-        readBlocks(t.blockOffsets, blocks, kMovBlockSize, kMovAccelStride);
-        FeedCurve(8.0, t.durationMs, true);
-        recordsPerSecond = 1.0;
-    } else if (!sideText && indexed > 0) {
-        readBlocks(t.gpsIndexOffsets, indexed, kIndexBlockSize, kIndexAccelStride);
-        FeedCurve(8.0, t.durationMs, true);
-        recordsPerSecond = 1.0;
-    } else if (sideText) {
-        std::string text(static_cast<std::size_t>(std::min(length, kMaxTelemetryBytes)), '\0');
-        if (length <= kMaxTelemetryBytes && file.ReadAt(0, text.data(), text.size())) {
-            ParseSideText(text, gpsSamples, gsensorSamples);
-        }
-        FeedCurve(8.0, t.durationMs, true);
-        recordsPerSecond = 1.0;
-    } else {
-        // Payloads are read whole or not at all, and only whole records are kept.
-        bool accelRead = false;
-        if (t.gsensorDataSize > 0 && t.gsensorDataSize <= kMaxTelemetryBytes &&
-            t.gsensorDataOffset + t.gsensorDataSize <= length) {
-            std::vector<std::uint8_t> raw(t.gsensorDataSize / kGSensorRecordSize *
-                                          kGSensorRecordSize);
-            if (file.ReadAt(t.gsensorDataOffset, raw.data(), raw.size())) {
-                gsensorSamples.resize(raw.size() / kGSensorRecordSize);
-                std::memcpy(gsensorSamples.data(), raw.data(), raw.size());
-                accelRead = true;
-            }
-        }
-        if (t.gpsDataSize > 0 && t.gpsDataSize <= kMaxTelemetryBytes &&
-            t.gpsDataOffset + t.gpsDataSize <= length) {
-            std::vector<std::uint8_t> raw(t.gpsDataSize / kGpsRecordSize * kGpsRecordSize);
-            if (file.ReadAt(t.gpsDataOffset, raw.data(), raw.size())) {
-                gpsSamples.reserve(raw.size() / kGpsRecordSize);
-                for (std::size_t k = 0; k < raw.size(); k += kGpsRecordSize) {
-                    gpsSamples.push_back(DecodeGpsSample(raw.data() + k));
-                }
-                recordsPerSecond = RecordsPerSecond(entry);
-            }
-        }
-        FeedCurve(GSensorFullScale(entry), t.durationMs, accelRead);
+    FileSource source(file);
+    DecodedTelemetry d = DecodeTelemetry(entry, source, sideText);
+    gpsSamples = std::move(d.gps);
+    gsensorSamples = std::move(d.gsensor);
+    gsensorFullScale = d.gsensorFullScale;
+    if (d.rateKnown) {
+        recordsPerSecond = d.recordsPerSecond;
     }
+    FeedCurve(d.gsensorFullScale, entry.telemetry.durationMs, d.curveLoaded);
     PlotTrack();
     return true;
 }

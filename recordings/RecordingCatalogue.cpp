@@ -112,9 +112,18 @@ int CompareUtf16(std::string_view a, std::string_view b) {
 }
 
 std::string FormatFixed6(double v) {
-    char buf[64];
+    // Room for the largest double in fixed notation (309 digits, sign, point, 6 decimals).
+    char buf[330];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
-    return std::string(buf, r.ptr);
+    if (r.ec != std::errc{}) {
+        return "0.000000";  // unreachable with this buffer; never hand out unwritten bytes
+    }
+    std::string text(buf, r.ptr);
+    // A value that rounds to zero is written without a sign.
+    if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) {
+        text.erase(0, 1);
+    }
+    return text;
 }
 
 std::string PathPlotScript(double lat, double lon) {

@@ -107,6 +107,8 @@ class RecordingCatalogue {
     std::vector<GpsSample> gpsSamples;
     std::vector<GSensorSample> gsensorSamples;
     double recordsPerSecond = 1.0;
+    // The full scale in g that gsensorSamples are meant with.
+    double gsensorFullScale = 8.0;
 
     IFileListView* FileList() const { return fileList_; }
     IGroupListView* GroupList() const { return groupList_; }
@@ -132,11 +134,12 @@ struct TrackPoint {
     double latitude;  // decimal degrees
     double longitude;
 };
-// The points of a track as the map draws them: valid fixes whose NMEA values
-// divided by 100 are below 200, converted to decimal degrees.
+// The points of a track as the map draws them: the samples IsPlottable accepts,
+// converted to decimal degrees.
 std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples);
 
-// "%f" with six decimals and a point whatever the process locale says.
+// "%f" with six decimals and a point whatever the process locale says; a value
+// that rounds to zero has no sign. Callers keep non-finite values away.
 std::string FormatFixed6(double v);
 // The map script that plots one track point, in decimal degrees.
 std::string PathPlotScript(double latitudeDegrees, double longitudeDegrees);

@@ -144,7 +144,10 @@ bool NmeaPairToDegrees(double& latitude, double& longitude) {
 }
 
 bool IsPlottable(const GpsSample& s) {
-    return (s.fixFlags & 1) != 0 && s.latitude / 100.0 < 200.0 && s.longitude / 100.0 < 200.0;
+    // A coordinate that is not a finite number inside the bound (either side) is
+    // no fix: nothing downstream could write or draw it.
+    const double lat = s.latitude / 100.0, lon = s.longitude / 100.0;
+    return (s.fixFlags & 1) != 0 && lat < 200.0 && lat > -200.0 && lon < 200.0 && lon > -200.0;
 }
 
 }  // namespace lum

@@ -112,7 +112,9 @@ double NmeaToDegrees(double v);
 // Converts both in place; false when either result is 200 or more.
 bool NmeaPairToDegrees(double& latitude, double& longitude);
 
-// The coordinate rule every consumer applies before plotting or showing a sample.
+// The coordinate rule every consumer applies before plotting or showing a sample:
+// a valid fix whose NMEA values divided by 100 lie strictly between -200 and 200
+// (so never NaN or infinite).
 bool IsPlottable(const GpsSample& s);
 
 }  // namespace lum

@@ -58,12 +58,12 @@ std::string KmlHeaderText(std::string_view fileName, std::string_view subFolder,
                           std::int64_t startTime);
 std::string KmlCoordinateText(double longitude, double latitude, std::int32_t altitude);
 std::string_view KmlFooterText();
-// The fixes that go into a track: valid, converted to decimal degrees, inside the bound.
+// The fixes that go into a track: plottable, converted to decimal degrees, inside the bound.
 template <class Visit>
 void ForEachKmlFix(const std::vector<GpsSample>& samples, Visit visit) {
     for (const GpsSample& s : samples) {
         double lat = s.latitude / 100.0, lon = s.longitude / 100.0;
-        if ((s.fixFlags & 1) != 0 && NmeaPairToDegrees(lat, lon)) {
+        if (IsPlottable(s) && NmeaPairToDegrees(lat, lon)) {
             visit(s, lat, lon);
         }
     }

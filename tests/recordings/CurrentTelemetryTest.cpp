@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "recordings/Paths.h"
 #include "recordings/RecordingCatalogue.h"
@@ -227,6 +231,122 @@ TEST_F(CurrentTelemetryTest, FailuresLeaveNothingBehind) {
     EXPECT_TRUE(catalogue.gpsSamples.empty());
     EXPECT_EQ(views.scripts, (std::vector<std::string>{"pathdrived_delete()", "path_delete()"}));
     EXPECT_EQ(catalogue.currentIndex, 0);
+}
+
+// Coordinates no writer can put down as a finite number in range are no fix.
+TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
+    struct Case {
+        double latitude, longitude;
+        const char* plotted;  // the map call, or nullptr when the sample must be left out
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {-1e300, 13944.7296, nullptr},
+        {3539.511, 1e300, nullptr},
+        {nan, 13944.7296, nullptr},
+        {3539.511, -nan, nullptr},
+        {inf, 13944.7296, nullptr},
+        {-inf, 13944.7296, nullptr},
+        {3539.511, -inf, nullptr},
+        {20000.0, 0.0, nullptr},
+        {-20000.0, 0.0, nullptr},
+        {-0.0, -0.0, "path_plot(0.000000,0.000000)"},
+        {1e-300, -1e-300, "path_plot(0.000000,0.000000)"},
+        {-1e-7, 0.0, "path_plot(0.000000,0.000000)"},
+        {-19959.0, 19959.0, "path_plot(-199.983333,199.983333)"},
+    };
+    Bytes payload;
+    std::vector<std::string> expected = {"pathdrived_delete()", "path_delete()"};
+    for (const Case& c : cases) {
+        GpsSample s;
+        s.latitude = c.latitude;
+        s.longitude = c.longitude;
+        s.fixFlags = 1;
+        Append(payload, GpsRecord(s));
+        if (c.plotted != nullptr) {
+            expected.push_back(c.plotted);
+        }
+    }
+    const Bytes mp4 =
+        Cat({Ftyp(), Box("gps0", payload), Box("moov", {VideoTrak(640, 360, 1000, 20000)})});
+    ASSERT_TRUE(LoadOne("FILE0006.MP4", mp4));
+    ASSERT_EQ(catalogue.gpsSamples.size(), std::size(cases));
+    EXPECT_EQ(views.scripts, expected);
+
+    // The marker and the driven path apply the same rule.
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        views.moves.clear();
+        catalogue.lastGpsIndex = -1;
+        catalogue.FeedGauges(static_cast<std::uint32_t>(k * 1000), false, true);
+        EXPECT_EQ(views.moves.size(), cases[k].plotted != nullptr ? 1u : 0u) << k;
+    }
+    views.scripts.clear();
+    catalogue.RedrawDrivenPath(1'000'000);
+    EXPECT_EQ(views.scripts.size(), 1u + expected.size() - 2u);
+}
+
+TEST_F(CurrentTelemetryTest, TinyAndHugePayloads) {
+    // 1 and 2 bytes hold no whole sample: nothing decoded, the curve still told.
+    int n = 0;
+    for (const char* box : {"gsen", "gps0"}) {
+        for (const std::size_t size : {std::size_t{1}, std::size_t{2}}) {
+            // Last in the file: the walk stops at the stub a short payload leaves.
+            const Bytes mp4 = Cat(
+                {Ftyp(), Box("moov", {VideoTrak(640, 360, 1000, 2000)}), Box(box, Zeros(size))});
+            ASSERT_TRUE(LoadOne("FILE000" + std::to_string(++n) + ".MP4", mp4)) << box << size;
+            EXPECT_TRUE(catalogue.gsensorSamples.empty());
+            EXPECT_TRUE(catalogue.gpsSamples.empty());
+            EXPECT_EQ(views.curve.back(),
+                      box == std::string_view("gsen") ? "SetSampleRate 0.000000" : "ClearSamples");
+        }
+    }
+
+    // A payload far larger than a 2-second recording can carry is cut to what it can.
+    const Bytes big =
+        Cat({Ftyp(), Box("gpsa", Attributes(10, 0)),
+             Box("gps0", GpsPayload(20000, 0, {2014, 1, 1, 0, 0, 0})),
+             Box("gsen", GsensorPayload(200000)), Box("moov", {VideoTrak(640, 360, 1000, 2000)})});
+    ASSERT_TRUE(LoadOne("FILE0009.MP4", big));
+    EXPECT_EQ(catalogue.gpsSamples.size(), MaxGpsSamples(2000, 10.0));
+    EXPECT_EQ(catalogue.gsensorSamples.size(), MaxGSensorSamples(2000));
+    EXPECT_GE(MaxGpsSamples(2000, 10.0), 40u);  // still every sample a camera writes
+    EXPECT_LT(MaxGpsSamples(2000, 10.0), 200u);
+    EXPECT_EQ(MaxGpsSamples(0xFFFFFFFF, 255.0), kGpsSampleCeiling);
+    EXPECT_EQ(MaxGSensorSamples(0xFFFFFFFF), kGSensorSampleCeiling);
+
+    // The side text stops at twice the lines its recording's seconds can hold.
+    std::string lines;
+    for (int k = 0; k < 1000; ++k) {
+        lines += "12,00,01,A,N,3539.511000,E,13944.729600,42.5,0.0,14,1,2,-40,16,5,x,4\n";
+    }
+    dir.Write("S0000002.TXT", Text(lines));
+    ASSERT_TRUE(LoadOne("S0000002.AVI", Riff({AviHeaderList(40000, 50, 640, 360), Movi(16)})));
+    EXPECT_EQ(catalogue.gpsSamples.size(), MaxGpsSamples(2000, 1.0));
+}
+
+TEST_F(CurrentTelemetryTest, SideTextThatIsNoRegularFileGivesWayToTheAvi) {
+    const Bytes avi = Riff(
+        {AviHeaderList(40000, 50, 640, 360), Chunk("gps0", GpsPayload(2, 0, {2014, 1, 1, 0, 0, 0})),
+         Chunk("gsea", Attributes(0, 2)), Chunk("gsen", GsensorPayload(5)), Movi(16)});
+    std::filesystem::create_directory(dir.path() / "S0000003.TXT");
+    ASSERT_TRUE(LoadOne("S0000003.AVI", avi));
+    EXPECT_EQ(catalogue.gpsSamples.size(), 2u);
+    EXPECT_EQ(catalogue.gsensorSamples.size(), 5u);
+    EXPECT_EQ(catalogue.gsensorFullScale, 2.0);
+#ifndef _WIN32
+    // A pipe would block the open for ever.
+    ASSERT_EQ(mkfifo((dir.path() / "S0000004.TXT").c_str(), 0600), 0);
+    ASSERT_TRUE(LoadOne("S0000004.AVI", avi));
+    EXPECT_EQ(catalogue.gpsSamples.size(), 2u);
+
+    // With a real side text the samples are meant at 8 g whatever the AVI says.
+    dir.Write("S0000005.TXT",
+              Text("12,00,01,A,N,3539.511000,E,13944.729600,42.5,0.0,14,1,2,-40,16,5,x,4\n"));
+    ASSERT_TRUE(LoadOne("S0000005.AVI", avi));
+    EXPECT_EQ(catalogue.gpsSamples.size(), 1u);
+    EXPECT_EQ(catalogue.gsensorFullScale, 8.0);
+#endif
 }
 
 TEST(SideTextPathTest, OnlyTheExtensionChanges) {

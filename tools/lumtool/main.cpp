@@ -16,7 +16,7 @@
 
 #include "catalogue/core/KmlExport.h"
 #include "catalogue/core/StringTables.h"
-#include "recordings/LocalTime.h"
+#include "catalogue/core/TrackFormats.h"
 #include "recordings/Paths.h"
 #include "recordings/RecordingCatalogue.h"
 
@@ -59,17 +59,6 @@ std::string English(int id) {
 
 std::string Dump(const json& j) {
     return j.dump(2, ' ', false, json::error_handler_t::replace);
-}
-
-std::string LocalText(std::int64_t t) {
-    const auto dt = EpochToLocalDateTime(t);
-    if (!dt) {
-        return "?";
-    }
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", dt->year, dt->month, dt->day,
-                  dt->hour, dt->minute, dt->second);
-    return buf;
 }
 
 // Loads PATH the way the open dialog does: a folder tree, or one file of its folder.
@@ -168,7 +157,7 @@ void PrintTable(const RecordingCatalogue& c) {
     for (std::size_t i = 0; i < c.entries.size(); ++i) {
         const RecordingEntry& e = c.entries[i];
         const TelemetryIndex& t = e.telemetry;
-        const std::string start = t.startTime == 0 ? "-" : LocalText(t.startTime);
+        const std::string start = t.startTime == 0 ? "-" : LocalTimeText(t.startTime);
         const std::string frame = std::to_string(t.width) + "x" + std::to_string(t.height);
         std::printf("%5zu  %-9s  %-19s  %7.1fs  %10llu  %-9s  %5d  %-9s  %s\n", i,
                     std::string(KindEnglishName(KindOf(e))).c_str(), start.c_str(),
@@ -181,78 +170,7 @@ void PrintTable(const RecordingCatalogue& c) {
 
 // ---- Track formats ----
 
-std::optional<std::int64_t> SampleTime(const GpsSample& s) {
-    if (s.year == 0 || !IsValidClock(s.month, s.day, s.hour, s.minute, s.second)) {
-        return std::nullopt;
-    }
-    return LocalDateTimeToEpoch(2000 + s.year, s.month, s.day, s.hour, s.minute, s.second);
-}
-
-std::string UtcText(std::int64_t t) {
-    const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
-    const std::int64_t secs = t - days * 86400;
-    // Civil date from days since 1970 (proleptic Gregorian).
-    std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t y = yoe + era * 400 + (m <= 2);
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ",
-                  static_cast<long long>(y), static_cast<long long>(m), static_cast<long long>(d),
-                  static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
-                  static_cast<long long>(secs % 60));
-    return buf;
-}
-
-std::string Gpx(const RecordingEntry& e, const std::vector<GpsSample>& samples) {
-    std::string out =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<gpx version=\"1.1\" creator=\"lumtool\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-        "  <trk>\n    <name>" +
-        EscapeXml(e.fileName) + "</name>\n    <trkseg>\n";
-    ForEachKmlFix(samples, [&](const GpsSample& s, double lat, double lon) {
-        out += "      <trkpt lat=\"" + FormatFixed6(lat) + "\" lon=\"" + FormatFixed6(lon) + "\">";
-        if (const auto t = SampleTime(s)) {
-            out += "<time>" + UtcText(*t) + "</time>";
-        }
-        out += "</trkpt>\n";
-    });
-    out += "    </trkseg>\n  </trk>\n</gpx>\n";
-    return out;
-}
-
-std::string Csv(const std::vector<GpsSample>& samples) {
-    std::string out = "time,latitude,longitude,speed_kmh,heading_deg,altitude\n";
-    ForEachKmlFix(samples, [&](const GpsSample& s, double lat, double lon) {
-        const auto t = SampleTime(s);
-        out += (t ? LocalText(*t) : std::string()) + "," + FormatFixed6(lat) + "," +
-               FormatFixed6(lon) + "," + std::to_string(s.speedKmh) + "," +
-               std::to_string(s.headingHalfDegrees * 2) + "," + std::to_string(s.altitude) + "\n";
-    });
-    return out;
-}
-
-std::string GeoJson(const RecordingEntry& e, const std::vector<GpsSample>& samples) {
-    json coords = json::array();
-    ForEachKmlFix(samples, [&](const GpsSample&, double lat, double lon) {
-        coords.push_back({lon, lat});
-    });
-    json doc = {
-        {"type", "FeatureCollection"},
-        {"features",
-         json::array({{{"type", "Feature"},
-                       {"properties", {{"name", e.fileName}, {"startTime", e.telemetry.startTime}}},
-                       {"geometry", {{"type", "LineString"}, {"coordinates", coords}}}}})}};
-    return Dump(doc) + "\n";
-}
-
 json TelemetryDocument(const RecordingCatalogue& c) {
-    const RecordingEntry& e = c.entries[0];
     json gps = json::array(), accel = json::array(), track = json::array();
     for (const GpsSample& s : c.gpsSamples) {
         gps.push_back({{"latitude", s.latitude},
@@ -268,7 +186,8 @@ json TelemetryDocument(const RecordingCatalogue& c) {
                        {"headingHalfDegrees", s.headingHalfDegrees},
                        {"fixFlags", s.fixFlags},
                        {"reserved2", s.reserved2},
-                       {"reserved3", s.reserved3}});
+                       {"reserved3", s.reserved3},
+                       {"plottable", IsPlottable(s)}});
     }
     for (const GSensorSample& a : c.gsensorSamples) {
         accel.push_back({a.x, a.y, a.z});
@@ -277,7 +196,7 @@ json TelemetryDocument(const RecordingCatalogue& c) {
         track.push_back({p.latitude, p.longitude});
     }
     return {{"recordsPerSecond", c.recordsPerSecond},
-            {"gsensorFullScale", GSensorFullScale(e)},
+            {"gsensorFullScale", c.gsensorFullScale},
             {"gps", gps},
             {"gsensor", accel},
             {"track", track}};
@@ -286,13 +205,13 @@ json TelemetryDocument(const RecordingCatalogue& c) {
 std::optional<std::string> TrackText(const std::string& format, const RecordingCatalogue& c) {
     const RecordingEntry& e = c.entries[static_cast<std::size_t>(c.currentIndex)];
     if (format == "gpx")
-        return Gpx(e, c.gpsSamples);
+        return GpxDocument(e, c.gpsSamples);
     if (format == "csv")
-        return Csv(c.gpsSamples);
+        return CsvDocument(c.gpsSamples);
     if (format == "kml")
         return KmlDocument(e, c.gpsSamples);
     if (format == "geojson")
-        return GeoJson(e, c.gpsSamples);
+        return GeoJsonDocument(e, c.gpsSamples);
     return std::nullopt;
 }
 
