@@ -1,6 +1,7 @@
 #include "catalogue/core/CLumSettings.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -116,28 +117,49 @@ bool CLumSettings::ReadGsensorEnabled() const {
     return ReadIntSetting(kUi, "GSNR_ENABLE", 1) != 0;
 }
 
+const IniFile& CLumSettings::Current() const {
+    const std::filesystem::path path = ToFsPath(path_);
+    std::error_code ec;
+    FileStamp stamp;
+    stamp.type = std::filesystem::status(path, ec).type();
+    if (stamp.type == std::filesystem::file_type::regular) {
+        stamp.size = std::filesystem::file_size(path, ec);
+        stamp.written = std::filesystem::last_write_time(path, ec);
+    }
+    // A file written in the last second may change again within the file system's
+    // clock tick without its stamp changing, so it is parsed again until it settles.
+    const bool settled =
+        std::filesystem::file_time_type::clock::now() - stamp.written > std::chrono::seconds(1);
+    if (ec || parsedStamp_ != stamp || !settled) {
+        // A missing or unreadable file reads as an empty one: every key takes its default.
+        parsed_ = LoadIniFile(path).file;
+        parsedStamp_ = ec ? std::nullopt : std::optional<FileStamp>(stamp);
+    }
+    return parsed_;
+}
+
 std::string CLumSettings::ReadTextSetting(std::string_view section, std::string_view key,
                                           std::string_view defaultValue) const {
-    // A missing or unreadable file reads as an empty one: every key takes its default.
-    return LoadIniFile(ToFsPath(path_)).file.ReadText(section, key, defaultValue);
+    return Current().ReadText(section, key, defaultValue);
 }
 
 int CLumSettings::ReadIntSetting(std::string_view section, std::string_view key,
                                  int defaultValue) const {
-    return LoadIniFile(ToFsPath(path_)).file.ReadInt(section, key, defaultValue);
+    return Current().ReadInt(section, key, defaultValue);
 }
 
 bool CLumSettings::WriteIntSetting(std::string_view section, std::string_view key, int value) {
-    return WriteIniValue(ToFsPath(path_), section, key, std::to_string(value));
+    return WriteTextSetting(section, key, std::to_string(value));
 }
 
 bool CLumSettings::WriteTextSetting(std::string_view section, std::string_view key,
                                     std::string_view value) {
+    parsedStamp_.reset();  // read the file as written, whatever happened to the write
     return WriteIniValue(ToFsPath(path_), section, key, value);
 }
 
 WindowPlacement CLumSettings::ReadWindowPlacement(int screenWidth, int screenHeight) const {
-    const IniFile file = LoadIniFile(ToFsPath(path_)).file;
+    const IniFile& file = Current();
     WindowPlacement placement;
     placement.maximised = file.ReadInt(kWinPos, "MAXSCREEN", 0) == 1;
     // 64-bit arithmetic: the stored numbers can be anything a 32-bit integer holds.
@@ -160,6 +182,7 @@ bool CLumSettings::WriteWindowPlacement(const WindowRect& rect, bool maximised) 
     const auto edit = [](std::string_view key, int value) {
         return IniEdit{std::string(kWinPos), std::string(key), std::to_string(value)};
     };
+    parsedStamp_.reset();
     return WriteIniValues(ToFsPath(path_),
                           {edit("MAXSCREEN", 0), edit("LEFT", rect.left), edit("TOP", rect.top),
                            edit("RIGHT", rect.right), edit("BOTTOM", rect.bottom)});

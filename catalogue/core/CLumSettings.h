@@ -4,8 +4,12 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "catalogue/core/IniFile.h"
 
 namespace lum {
 
@@ -96,8 +100,20 @@ class CLumSettings {
 
   private:
     void RecomputeLangId();
+    // The settings file as last parsed; parsed again only when it changed on disk.
+    const IniFile& Current() const;
+
+    // What tells a changed file: its type, size and time of last write.
+    struct FileStamp {
+        std::filesystem::file_type type = std::filesystem::file_type::none;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type written{};
+        friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    };
 
     std::string path_;
+    mutable IniFile parsed_;
+    mutable std::optional<FileStamp> parsedStamp_;
     int languageIndex_ = kLanguageJapanese;
     std::uint16_t langId_ = 0;
     int mapOption_ = 0;

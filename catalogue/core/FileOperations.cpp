@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
+#include "catalogue/core/SafeFiles.h"
 #include "recordings/Paths.h"
 
 namespace lum {
@@ -26,7 +28,8 @@ bool ClearReadOnly(std::string_view path) {
     return !ec;
 }
 
-bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected) {
+bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
+                    std::vector<std::string>* failed) {
     if (!SelectGroupsForOperation(catalogue, selected)) {
         return false;
     }
@@ -42,9 +45,23 @@ bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
                 continue;
             }
             const std::string path = FullPath(catalogue.entries[index]);
-            ClearReadOnly(path);
+            const fs::path file = ToFsPath(path);
             std::error_code ec;
-            if (fs::remove(ToFsPath(path), ec) && !ec) {
+            // The mark is taken off for the delete and put back when the delete fails.
+            const fs::perms before = fs::status(file, ec).permissions();
+            const bool marked = !ec && (before & fs::perms::owner_write) == fs::perms::none;
+            if (marked) {
+                ClearReadOnly(path);
+            }
+            if (!fs::remove(file, ec) || ec) {
+                if (marked) {
+                    std::error_code restoreError;
+                    fs::permissions(file, before, fs::perm_options::replace, restoreError);
+                }
+                if (failed != nullptr) {
+                    failed->push_back(path);
+                }
+            } else {
                 catalogue.entries.erase(catalogue.entries.begin() +
                                         static_cast<std::ptrdiff_t>(index));
                 if (index < catalogue.rows.size()) {
@@ -87,7 +104,8 @@ std::string UnlockedName(const std::string& name) {
 
 }  // namespace
 
-bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected) {
+bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
+                    std::vector<std::string>* failed) {
     if (!SelectGroupsForOperation(catalogue, selected)) {
         return false;
     }
@@ -101,8 +119,13 @@ bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
                 continue;
             }
             RecordingEntry& e = catalogue.entries[index];
-            if ((e.flags & EntryFlagReadOnly) != 0 && ClearReadOnly(FullPath(e))) {
-                e.flags &= static_cast<std::uint8_t>(~EntryFlagReadOnly);
+            bool handled = true;
+            if ((e.flags & EntryFlagReadOnly) != 0) {
+                if (ClearReadOnly(FullPath(e))) {
+                    e.flags &= static_cast<std::uint8_t>(~EntryFlagReadOnly);
+                } else {
+                    handled = false;
+                }
             }
             if ((e.flags & EntryFlagNameLocked) != 0) {
                 RecordingEntry renamed = e;
@@ -111,13 +134,20 @@ bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
                 const fs::path to = ToFsPath(FullPath(renamed));
                 std::error_code ec;
                 // A rename here would silently replace another recording of that name.
+                bool renamedNow = false;
                 if (!fs::exists(to, ec) && !ec) {
                     fs::rename(from, to, ec);
-                    if (!ec) {
-                        e.fileName = renamed.fileName;
-                        e.flags &= static_cast<std::uint8_t>(~EntryFlagNameLocked);
-                    }
+                    renamedNow = !ec;
                 }
+                if (renamedNow) {
+                    e.fileName = renamed.fileName;
+                    e.flags &= static_cast<std::uint8_t>(~EntryFlagNameLocked);
+                } else {
+                    handled = false;
+                }
+            }
+            if (!handled && failed != nullptr) {
+                failed->push_back(FullPath(e));
             }
         }
         g.groupFlags = 0;
@@ -133,22 +163,18 @@ std::string PercentText(int percent) {
     return std::to_string(percent) + " %";
 }
 
-// Copies beside the target first and renames it into place, so an existing file
-// is replaced only by a complete copy.
+// Copies beside the target first and renames it into place once it is on the
+// disk, so an existing file is replaced only by a complete copy.
 bool CopyWhole(const fs::path& from, const fs::path& to) {
-    fs::path temp = to;
-    temp += ".lumcopy";
+    const fs::path temp = TemporaryIn(to.parent_path());
     std::error_code ec;
     fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
-    if (!ec) {
-        fs::rename(temp, to, ec);
-    }
     if (ec) {
         std::error_code ignored;
         fs::remove(temp, ignored);
         return false;
     }
-    return true;
+    return ReplaceDurably(temp, to);
 }
 
 }  // namespace
@@ -166,6 +192,7 @@ CopyOutcome CopySelected(RecordingCatalogue& catalogue, const std::vector<bool>&
         total += g.selected != 0 ? g.entryCount : 0;
     }
     int done = 0;
+    std::set<std::string> cleaned;  // folders already rid of an earlier run's temporaries
     if (host != nullptr) {
         host->ShowProgress(0, PercentText(0));
     }
@@ -193,6 +220,9 @@ CopyOutcome CopySelected(RecordingCatalogue& catalogue, const std::vector<bool>&
             std::error_code ec;
             if (!fs::is_directory(ToFsPath(folder), ec)) {
                 CreateFolderPath(folder);
+            }
+            if (cleaned.insert(folder).second) {
+                RemoveStaleTemporaries(ToFsPath(folder));
             }
             const std::string targetPath = FullPath(target);
             bool copy = true;

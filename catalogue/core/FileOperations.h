@@ -13,9 +13,12 @@ namespace lum {
 bool SelectGroupsForOperation(RecordingCatalogue& catalogue, const std::vector<bool>& selected);
 
 // Each returns false exactly when no group is selected. Single files that
-// cannot be changed keep their state and the loop goes on.
-bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected);
-bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected);
+// cannot be changed keep their state, read-only mark included, and the loop goes
+// on; their paths are added to `failed` when it is given.
+bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
+                    std::vector<std::string>* failed = nullptr);
+bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
+                    std::vector<std::string>* failed = nullptr);
 
 struct CopyOutcome {
     bool anySelected = false;
@@ -24,7 +27,8 @@ struct CopyOutcome {
 };
 
 // Copies into destination, keeping the card's folders below it. Progress and
-// the overwrite question go through the catalogue's host.
+// the overwrite question go through the catalogue's host. Each copy goes through
+// a temporary file that is flushed to the disk before it takes the target's name.
 CopyOutcome CopySelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
                          std::string_view destination);
 

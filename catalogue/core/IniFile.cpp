@@ -1,11 +1,11 @@
 #include "catalogue/core/IniFile.h"
 
-#include <atomic>
-#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 #include <utility>
+
+#include "catalogue/core/SafeFiles.h"
 
 namespace lum {
 
@@ -309,21 +309,6 @@ std::optional<fs::path> ResolveLinks(fs::path p) {
     return std::nullopt;
 }
 
-// A name beside the target that no other writer is using.
-fs::path TemporaryBeside(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-    for (;;) {
-        const auto stamp = static_cast<unsigned long long>(
-            std::chrono::steady_clock::now().time_since_epoch().count());
-        fs::path tmp = target;
-        tmp += ".tmp-" + std::to_string(stamp) + "-" + std::to_string(counter++);
-        std::error_code ec;
-        if (!fs::exists(fs::symlink_status(tmp, ec))) {
-            return tmp;
-        }
-    }
-}
-
 bool WriteWhole(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
@@ -363,7 +348,7 @@ bool WriteIniValues(const fs::path& path, const std::vector<IniEdit>& edits) {
             return false;
         }
     }
-    const fs::path tmp = TemporaryBeside(*target);
+    const fs::path tmp = TemporaryIn(target->parent_path());
     if (!WriteWhole(tmp, file.Serialise())) {
         fs::remove(tmp, ec);
         return false;
@@ -373,13 +358,8 @@ bool WriteIniValues(const fs::path& path, const std::vector<IniEdit>& edits) {
         std::error_code permsError;
         fs::permissions(tmp, keepPerms, fs::perm_options::replace, permsError);
     }
-    fs::rename(tmp, *target, ec);
-    if (ec) {
-        std::error_code removeError;
-        fs::remove(tmp, removeError);
-        return false;
-    }
-    return true;
+    // On the disk before the rename: a power loss leaves the old file or the new one.
+    return ReplaceDurably(tmp, *target);
 }
 
 bool WriteIniValue(const fs::path& path, std::string_view section, std::string_view key,

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "catalogue/core/SafeFiles.h"
 #include "recordings/LocalTime.h"
 #include "recordings/Paths.h"
 
@@ -70,7 +71,11 @@ bool KmlWriter::OpenFile(std::string_view path) {
     Abandon();
     failed_ = false;
     target_ = std::string(path);
-    temp_ = target_ + ".part";
+    // A short name of LUM's own beside the target, so any target name the file
+    // system takes can be written; what a killed export left there goes first.
+    const std::filesystem::path folder = ToFsPath(target_).parent_path();
+    RemoveStaleTemporaries(folder);
+    temp_ = FromFsPath(TemporaryIn(folder));
     out_.open(ToFsPath(temp_), std::ios::binary | std::ios::trunc);
     if (!out_.is_open()) {
         temp_.clear();
@@ -152,14 +157,11 @@ bool KmlWriter::WriteFooter() {
         Abandon();
         return false;
     }
-    std::error_code ec;
-    std::filesystem::rename(ToFsPath(temp_), ToFsPath(target_), ec);
-    if (ec) {
-        Abandon();
-        return false;
-    }
+    // On the disk before it takes the target's name, so a power loss leaves the
+    // old file or the new one, never an empty one.
+    const bool replaced = ReplaceDurably(ToFsPath(temp_), ToFsPath(target_));
     temp_.clear();
-    return true;
+    return replaced;
 }
 
 KmlFolder GetKmlFolder(std::string_view documentsFolder) {

@@ -13,8 +13,8 @@
 namespace lum {
 
 // Writes one KML file. The text goes to a temporary file beside the target and
-// replaces the target only once the footer is written, so a failed export
-// leaves no partial file behind.
+// replaces the target only once the footer is written and the file is on the
+// disk, so a failed export leaves no partial file behind.
 class KmlWriter {
   public:
     KmlWriter() = default;

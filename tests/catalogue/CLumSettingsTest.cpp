@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -138,6 +139,26 @@ TEST(CLumSettings, MapOptionIsClampedOnEveryRead) {
         EXPECT_EQ(s.ReadMapOption(), c.expected) << c.value;
         EXPECT_EQ(s.MapOption(), c.expected) << c.value;
     }
+}
+
+TEST(CLumSettings, TheFileIsParsedAgainOnlyWhenItChanged) {
+    SettingsDir d;
+    const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    test::WriteFile(d.Ini(), Text("[UI]\nMAP=1\n"));
+    std::filesystem::last_write_time(d.Ini(), hourAgo);
+    CLumSettings s(d.Utf8());
+    EXPECT_EQ(s.ReadMapOption(), 1);
+    // Same size, same time of last write: taken for the same file, not read again.
+    test::WriteFile(d.Ini(), Text("[UI]\nMAP=0\n"));
+    std::filesystem::last_write_time(d.Ini(), hourAgo);
+    EXPECT_EQ(s.ReadMapOption(), 1);
+    std::filesystem::last_write_time(d.Ini(), hourAgo + std::chrono::seconds(1));
+    EXPECT_EQ(s.ReadMapOption(), 0);
+    // A write of the program's own is read back at once.
+    ASSERT_TRUE(s.WriteIntSetting("UI", "MAP", 1));
+    EXPECT_EQ(s.ReadMapOption(), 1);
+    std::filesystem::remove(d.Ini());
+    EXPECT_EQ(s.ReadMapOption(), 0);
 }
 
 TEST(CLumSettings, PanelSwitchesReadNonZeroAsShown) {

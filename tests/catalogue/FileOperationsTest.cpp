@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "catalogue/core/FileOperations.h"
+#include "catalogue/core/SafeFiles.h"
 #include "recordings/Paths.h"
 #include "tests/support/Builders.h"
 #include "tests/support/FakeViews.h"
@@ -17,6 +18,16 @@ namespace fs = std::filesystem;
 
 bool ReadOnly(const fs::path& p) {
     return (fs::status(p).permissions() & fs::perms::owner_write) == fs::perms::none;
+}
+
+// Whether a folder without write permission really refuses new entries (not for root).
+bool FolderPermissionsEnforced(const fs::path& folder) {
+    std::error_code ec;
+    const fs::path probe = folder / "probe";
+    std::ofstream(probe).put('x');
+    const bool refused = !fs::exists(probe, ec);
+    fs::remove(probe, ec);
+    return refused;
 }
 
 class FileOperationsTest : public ::testing::Test {
@@ -85,6 +96,55 @@ TEST_F(FileOperationsTest, UnlockNeverRenamesOverAnotherFile) {
     EXPECT_EQ(catalogue.entries[1].flags, EntryFlagNameLocked);
 }
 
+TEST_F(FileOperationsTest, FailedDeleteAndUnlockAreReportedAndChangeNothing) {
+    MakeCard();
+    const fs::path dcim = dir.path() / "card/DCIM";
+    fs::permissions(dcim, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    if (!FolderPermissionsEnforced(dcim)) {
+        fs::permissions(dcim, fs::perms::owner_write, fs::perm_options::add);
+        GTEST_SKIP() << "this user writes into read-only folders";
+    }
+    std::vector<std::string> failed;
+    EXPECT_TRUE(DeleteSelected(catalogue, {true, true}, &failed));
+    // The three in DCIM stay, the read-only one still read-only; the fourth is gone.
+    EXPECT_EQ(failed.size(), 3u);
+    EXPECT_TRUE(ReadOnly(dcim / "FILE140101-120200.MP4"));
+    EXPECT_FALSE(ReadOnly(dcim / "FILE140101-120000.MP4"));
+    EXPECT_FALSE(fs::exists(dir.path() / "card/FILE140101-130000.MP4"));
+    ASSERT_EQ(catalogue.entries.size(), 3u);
+
+    failed.clear();
+    EXPECT_TRUE(UnlockSelected(catalogue, {true}, &failed));
+    // The rename of the name-locked one fails; the read-only mark comes off.
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_NE(failed[0].find("EMEG140101-120100.MP4"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dcim / "EMEG140101-120100.MP4"));
+    EXPECT_EQ(catalogue.entries[1].flags, EntryFlagNameLocked);
+    EXPECT_FALSE(ReadOnly(dcim / "FILE140101-120200.MP4"));
+    fs::permissions(dcim, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(FileOperationsTest, TemporariesLeftByAKilledRunGoWithTheNextOne) {
+    MakeCard();
+    const fs::path out = dir.path() / "out/DCIM";
+    fs::create_directories(out);
+    const fs::path stale = TemporaryIn(out), fresh = TemporaryIn(out);
+    ASSERT_TRUE(IsLumTemporaryName(stale.filename().string()));
+    ASSERT_LE(stale.filename().string().size(), 32u);  // any target name still fits beside it
+    dir.Write("out/DCIM/" + stale.filename().string(), {1});
+    dir.Write("out/DCIM/" + fresh.filename().string(), {1});
+    dir.Write("out/DCIM/.lum-someone-else.tmp", {1});
+    fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    fs::last_write_time(out / ".lum-someone-else.tmp",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+    ASSERT_TRUE(CopySelected(catalogue, {true, false}, FromFsPath(dir.path() / "out")).anySelected);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(fresh));  // perhaps another copy still writing it
+    EXPECT_TRUE(fs::exists(out / ".lum-someone-else.tmp"));
+    EXPECT_TRUE(fs::exists(out / "FILE140101-120000.MP4"));
+}
+
 TEST_F(FileOperationsTest, CopyKeepsFoldersAsksBeforeOverwritingAndReportsFailures) {
     MakeCard();
     const fs::path out = dir.path() / "out";
@@ -101,7 +161,9 @@ TEST_F(FileOperationsTest, CopyKeepsFoldersAsksBeforeOverwritingAndReportsFailur
     EXPECT_NE(result.failed[0].find("FILE140101-120200.MP4"), std::string::npos);
     EXPECT_EQ(fs::file_size(out / "DCIM/FILE140101-120000.MP4"), 1u);  // kept
     EXPECT_TRUE(fs::exists(out / "DCIM/EMEG140101-120100.MP4"));
-    EXPECT_FALSE(fs::exists(out / "DCIM/FILE140101-120200.MP4.lumcopy"));
+    for (const fs::directory_entry& e : fs::directory_iterator(out / "DCIM")) {
+        EXPECT_FALSE(IsLumTemporaryName(e.path().filename().string())) << e.path();
+    }
     EXPECT_EQ(views.progress, (std::vector<std::string>{"0:0 %", "25:25 %", "50:50 %", "75:75 %",
                                                         "100:100 %", "hide"}));
 

@@ -1,7 +1,9 @@
 // lumtool end to end on a card built in code.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,12 +41,15 @@ class LumtoolTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { SetTimeZone("JST-9"); }
 
-    ToolRun Lumtool(const std::string& args) {
-        const fs::path out = dir.path() / "stdout.txt", err = dir.path() / "stderr.txt";
-        const std::string command = std::string(LUMTOOL_PATH) + " " + args + " >" +
+    // Runs lumtool with a time limit, so a hang fails the test instead of stalling it.
+    ToolRun Lumtool(const std::string& args, const std::string& stdoutPath = {}) {
+        const fs::path out = stdoutPath.empty() ? dir.path() / "stdout.txt" : fs::path(stdoutPath);
+        const fs::path err = dir.path() / "stderr.txt";
+        const std::string command = "timeout 20 " + std::string(LUMTOOL_PATH) + " " + args + " >" +
                                     Quote(out.string()) + " 2>" + Quote(err.string());
         const int status = std::system(command.c_str());
-        return {WEXITSTATUS(status), ReadAll(out), ReadAll(err)};
+        return {WEXITSTATUS(status), stdoutPath.empty() ? ReadAll(out) : std::string(),
+                ReadAll(err)};
     }
 
     // A small card: MP4 with payloads (5 records a second), a ".MOV" with
@@ -159,6 +164,93 @@ TEST_F(LumtoolTest, ExportWritesOneFilePerRecording) {
     const ToolRun kml = Lumtool("export " + Quote((dir.path() / "card").string()) +
                                 " --format kml --out " + Quote(out.string()));
     EXPECT_TRUE(fs::exists(out / "FILE140101-120000_2014_01_01_12-00-00.KML"));
+}
+
+TEST_F(LumtoolTest, OutputThatCannotBeWrittenFails) {
+    MakeCard();
+    const std::string card = Quote((dir.path() / "card").string());
+    const std::string mp4 = Quote((dir.path() / "card/DCIM/FILE140101-120000.MP4").string());
+    for (const std::string& args :
+         {"scan " + card, "scan " + card + " --json", "telemetry " + mp4,
+          "telemetry " + mp4 + " --format csv",
+          "export " + card + " --format gpx --out " + Quote((dir.path() / "out").string()),
+          std::string("--help")}) {
+        const ToolRun r = Lumtool(args, "/dev/full");
+        EXPECT_EQ(r.exitCode, 1) << args;
+        EXPECT_NE(r.err.find("cannot write the output"), std::string::npos) << args << r.err;
+    }
+}
+
+TEST_F(LumtoolTest, SpecialFilesNamedLikeRecordingsOrSideTextsAreLeftOut) {
+    MakeCard();
+    const Bytes avi = Riff({AviHeaderList(40000, 50, 640, 360),
+                            Chunk("gps0", GpsPayload(2, 0, {2014, 1, 1, 0, 0, 0})), Movi(16)});
+    dir.Write("card/S0000002.AVI", avi);
+    dir.Write("card/S0000003.AVI", avi);
+    const fs::path card = dir.path() / "card";
+    ASSERT_EQ(mkfifo((card / "S0000002.TXT").c_str(), 0600), 0);
+    fs::create_directory(card / "DCIM/FILE140101-180000.MP4");
+    fs::create_directory(card / "S0000003.TXT");
+    const ToolRun scan = Lumtool("scan " + Quote(card.string()) + " --json");
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    EXPECT_EQ(json::parse(scan.out)["entries"].size(), 6u);
+    // The AVI's own telemetry stands in for a side text that is no regular file.
+    for (const char* name : {"S0000002.AVI", "S0000003.AVI"}) {
+        const ToolRun r = Lumtool("telemetry " + Quote((card / name).string()));
+        ASSERT_EQ(r.exitCode, 0) << name << r.err;
+        EXPECT_EQ(json::parse(r.out)["gps"].size(), 2u) << name;
+    }
+}
+
+TEST_F(LumtoolTest, UnreadableCardIsNoEmptyCard) {
+    MakeCard();
+    const fs::path card = dir.path() / "card";
+    fs::permissions(card, fs::perms::none, fs::perm_options::replace);
+    std::error_code ec;
+    const bool listable = fs::directory_iterator(card, ec) != fs::directory_iterator() && !ec;
+    if (listable) {
+        fs::permissions(card, fs::perms::owner_all, fs::perm_options::replace);
+        GTEST_SKIP() << "this user reads folders without read permission";
+    }
+    const ToolRun r = Lumtool("scan " + Quote(card.string()));
+    fs::permissions(card, fs::perms::owner_all, fs::perm_options::replace);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot be read"), std::string::npos) << r.err;
+}
+
+TEST_F(LumtoolTest, LongNamesExportAndKilledExportsAreCleanedUp) {
+    MakeCard();
+    // 255 bytes, the most a file name can have: no room for a suffix beside it.
+    const std::string name = "FILE140101-120000" + std::string(255 - 17 - 4, 'A') + ".MP4";
+    fs::create_directory(dir.path() / "long");
+    fs::copy_file(dir.path() / "card/DCIM/FILE140101-120000.MP4", dir.path() / "long" / name);
+    const fs::path out = dir.path() / "out";
+    fs::create_directory(out);
+    const fs::path stale = out / ".lum-0123456789abcdef.tmp";
+    dir.Write("out/.lum-0123456789abcdef.tmp", Text("half a track"));
+    fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    const ToolRun r = Lumtool("export " + Quote((dir.path() / "long").string()) +
+                              " --format gpx --out " + Quote(out.string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(out / (name.substr(0, name.size() - 4) + ".gpx")));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+}
+
+TEST_F(LumtoolTest, NamesThatAreNotUtf8ComeBackFromTheirBytes) {
+    MakeCard();
+    fs::create_directory(dir.path() / "raw");
+    fs::copy_file(dir.path() / "card/DCIM/FILE140101-120000.MP4", dir.path() / "raw" /
+                                                                      "FILE\xFF\xFE"
+                                                                      "0101-120000.MP4");
+    const ToolRun scan = Lumtool("scan " + Quote((dir.path() / "raw").string()) + " --json");
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    const json entry = json::parse(scan.out)["entries"][0];
+    EXPECT_EQ(entry["fileNameBytes"], "FILE%FF%FE0101-120000.MP4");
+    EXPECT_FALSE(entry.contains("rootFolderBytes"));
+    const ToolRun r = Lumtool("telemetry " + Quote(entry["pathBytes"].get<std::string>()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out)["gps"].size(), 10u);
 }
 
 TEST_F(LumtoolTest, ErrorsAndUsage) {

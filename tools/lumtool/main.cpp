@@ -3,7 +3,11 @@
 //   lumtool scan PATH [--json]
 //   lumtool telemetry FILE [--format json|csv|gpx|kml|geojson]
 //   lumtool export PATH --format gpx|kml|csv|geojson --out DIR
+#include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "catalogue/core/KmlExport.h"
+#include "catalogue/core/SafeFiles.h"
 #include "catalogue/core/StringTables.h"
 #include "catalogue/core/TrackFormats.h"
 #include "recordings/Paths.h"
@@ -61,23 +66,72 @@ std::string Dump(const json& j) {
     return j.dump(2, ' ', false, json::error_handler_t::replace);
 }
 
+// Standard output, checked after every write: a full disk or a closed pipe ends
+// the command with a message instead of a silently cut document.
+bool OutputFailed() {
+    std::cout.flush();
+    return !std::cout || std::ferror(stdout) != 0;
+}
+
+bool Emit(std::string_view text) {
+    std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return !OutputFailed();
+}
+
+// The exit code once standard output is flushed and closed; 1 with a message when
+// anything written could not be.
+int CloseOutput(int code) {
+    errno = 0;
+    const bool failed = OutputFailed() | (std::fflush(stdout) != 0) | (std::fclose(stdout) != 0);
+    if (failed) {
+        std::cerr << "lumtool: cannot write the output"
+                  << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string())
+                  << "\n";
+        return code == kExitOk ? kExitFailure : code;
+    }
+    return code;
+}
+
+// A path as given, or, when nothing has that name, the bytes it percent-encodes
+// (the form the JSON output gives for a name that is not UTF-8).
+std::string InputPath(const std::string& given) {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(ToFsPath(given), ec)) ||
+        given.find('%') == std::string::npos) {
+        return given;
+    }
+    const std::optional<std::string> decoded = PercentDecode(given);
+    return decoded && fs::exists(fs::symlink_status(ToFsPath(*decoded), ec)) ? *decoded : given;
+}
+
+// Adds "<key>Bytes" beside a text that is not UTF-8, so the JSON names it losslessly.
+void AddBytes(json& object, const std::string& key, const std::string& text) {
+    if (!IsValidUtf8(text)) {
+        object[key + "Bytes"] = PercentEncode(text);
+    }
+}
+
 // Loads PATH the way the open dialog does: a folder tree, or one file of its folder.
 // Prints the missing-folder message and returns false when PATH does not exist.
+// An unreadable folder is reported, never taken for an empty card.
 bool LoadPath(RecordingCatalogue& catalogue, const std::string& path, bool& single) {
     std::error_code ec;
     const fs::path p = ToFsPath(path);
     single = fs::exists(p, ec) && !fs::is_directory(p, ec);
-    bool ok;
+    LoadStatus status;
     if (single) {
-        ok = catalogue.Load(FromFsPath(p.parent_path().empty() ? fs::path(".") : p.parent_path()),
-                            FromFsPath(p.filename()));
+        status = catalogue.LoadWithStatus(
+            FromFsPath(p.parent_path().empty() ? fs::path(".") : p.parent_path()),
+            FromFsPath(p.filename()));
     } else {
-        ok = catalogue.Load(path, "");
+        status = catalogue.LoadWithStatus(path, "");
     }
-    if (!ok) {
+    if (status == LoadStatus::Missing) {
         std::cerr << English(132) << "\n";
+    } else if (status != LoadStatus::Loaded) {
+        std::cerr << path << ": cannot be read\n";
     }
-    return ok;
+    return status == LoadStatus::Loaded;
 }
 
 json TelemetryJson(const TelemetryIndex& t) {
@@ -112,16 +166,21 @@ json CatalogueJson(const RecordingCatalogue& c) {
     for (std::size_t i = 0; i < c.entries.size(); ++i) {
         const RecordingEntry& e = c.entries[i];
         const RowRecord& r = c.rows[i];
-        entries.push_back({{"index", i},
-                           {"fileName", e.fileName},
-                           {"rootFolder", e.rootFolder},
-                           {"subFolder", e.subFolder},
-                           {"kind", std::string(KindEnglishName(KindOf(e)))},
-                           {"flags", e.flags},
-                           {"groupStart", e.groupStart},
-                           {"groupNumber", r.groupNumber},
-                           {"indexInGroup", r.indexInGroup},
-                           {"telemetry", TelemetryJson(e.telemetry)}});
+        json entry = {{"index", i},
+                      {"fileName", e.fileName},
+                      {"rootFolder", e.rootFolder},
+                      {"subFolder", e.subFolder},
+                      {"kind", std::string(KindEnglishName(KindOf(e)))},
+                      {"flags", e.flags},
+                      {"groupStart", e.groupStart},
+                      {"groupNumber", r.groupNumber},
+                      {"indexInGroup", r.indexInGroup},
+                      {"telemetry", TelemetryJson(e.telemetry)}};
+        AddBytes(entry, "fileName", e.fileName);
+        AddBytes(entry, "rootFolder", e.rootFolder);
+        AddBytes(entry, "subFolder", e.subFolder);
+        AddBytes(entry, "path", FullPath(e));
+        entries.push_back(std::move(entry));
     }
     for (const GroupRecord& g : c.groups) {
         groups.push_back({{"groupNumber", g.groupNumber},
@@ -170,36 +229,95 @@ void PrintTable(const RecordingCatalogue& c) {
 
 // ---- Track formats ----
 
-json TelemetryDocument(const RecordingCatalogue& c) {
-    json gps = json::array(), accel = json::array(), track = json::array();
+// A JSON number; a value that is not finite has none and is written as null
+// (its record says it is not plottable).
+void AppendNumber(std::string& out, double v) {
+    if (!std::isfinite(v)) {
+        out += "null";
+        return;
+    }
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ec == std::errc{} ? r.ptr : buf);
+}
+
+template <class Int>
+void AppendField(std::string& out, std::string_view name, Int v) {
+    out += ", \"";
+    out += name;
+    out += "\": ";
+    out += std::to_string(v);
+}
+
+// The telemetry document, written piece by piece: memory stays flat however many
+// samples there are, and a failed write stops it at once.
+bool WriteTelemetryDocument(const RecordingCatalogue& c) {
+    constexpr std::size_t kChunk = 1 << 16;
+    std::string out = "{\n  \"recordsPerSecond\": ";
+    AppendNumber(out, c.recordsPerSecond);
+    out += ",\n  \"gsensorFullScale\": ";
+    AppendNumber(out, c.gsensorFullScale);
+    out += ",\n  \"gps\": [";
+    const auto flush = [&](bool always) {
+        if (!always && out.size() < kChunk) {
+            return true;
+        }
+        const bool written = Emit(out);
+        out.clear();
+        return written;
+    };
+    const char* separator = "\n    ";
     for (const GpsSample& s : c.gpsSamples) {
-        gps.push_back({{"latitude", s.latitude},
-                       {"longitude", s.longitude},
-                       {"altitude", s.altitude},
-                       {"speedKmh", s.speedKmh},
-                       {"year", s.year},
-                       {"month", s.month},
-                       {"day", s.day},
-                       {"hour", s.hour},
-                       {"minute", s.minute},
-                       {"second", s.second},
-                       {"headingHalfDegrees", s.headingHalfDegrees},
-                       {"fixFlags", s.fixFlags},
-                       {"reserved2", s.reserved2},
-                       {"reserved3", s.reserved3},
-                       {"plottable", IsPlottable(s)}});
+        out += separator;
+        separator = ",\n    ";
+        out += "{\"latitude\": ";
+        AppendNumber(out, s.latitude);
+        out += ", \"longitude\": ";
+        AppendNumber(out, s.longitude);
+        AppendField(out, "altitude", s.altitude);
+        AppendField(out, "speedKmh", s.speedKmh);
+        AppendField(out, "year", s.year);
+        AppendField(out, "month", s.month);
+        AppendField(out, "day", s.day);
+        AppendField(out, "hour", s.hour);
+        AppendField(out, "minute", s.minute);
+        AppendField(out, "second", s.second);
+        AppendField(out, "headingHalfDegrees", s.headingHalfDegrees);
+        AppendField(out, "fixFlags", s.fixFlags);
+        AppendField(out, "reserved2", s.reserved2);
+        AppendField(out, "reserved3", s.reserved3);
+        out += IsPlottable(s) ? ", \"plottable\": true}" : ", \"plottable\": false}";
+        if (!flush(false)) {
+            return false;
+        }
     }
+    out += "\n  ],\n  \"gsensor\": [";
+    separator = "\n    ";
     for (const GSensorSample& a : c.gsensorSamples) {
-        accel.push_back({a.x, a.y, a.z});
+        out += separator;
+        separator = ",\n    ";
+        out += "[" + std::to_string(a.x) + ", " + std::to_string(a.y) + ", " + std::to_string(a.z) +
+               "]";
+        if (!flush(false)) {
+            return false;
+        }
     }
+    out += "\n  ],\n  \"track\": [";
+    separator = "\n    ";
     for (const TrackPoint& p : TrackPoints(c.gpsSamples)) {
-        track.push_back({p.latitude, p.longitude});
+        out += separator;
+        separator = ",\n    ";
+        out += "[";
+        AppendNumber(out, p.latitude);
+        out += ", ";
+        AppendNumber(out, p.longitude);
+        out += "]";
+        if (!flush(false)) {
+            return false;
+        }
     }
-    return {{"recordsPerSecond", c.recordsPerSecond},
-            {"gsensorFullScale", c.gsensorFullScale},
-            {"gps", gps},
-            {"gsensor", accel},
-            {"track", track}};
+    out += "\n  ]\n}\n";
+    return flush(true);
 }
 
 std::optional<std::string> TrackText(const std::string& format, const RecordingCatalogue& c) {
@@ -232,6 +350,7 @@ int Scan(const std::vector<std::string>& args) {
     if (path.empty()) {
         return Usage("scan needs a PATH");
     }
+    path = InputPath(path);
     RecordingCatalogue catalogue;
     bool single = false;
     if (!LoadPath(catalogue, path, single)) {
@@ -242,7 +361,7 @@ int Scan(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     if (asJson) {
-        std::cout << Dump(CatalogueJson(catalogue)) << "\n";
+        Emit(Dump(CatalogueJson(catalogue)) + "\n");
     } else {
         PrintTable(catalogue);
     }
@@ -274,6 +393,7 @@ int Telemetry(const std::vector<std::string>& args) {
     if (path.empty() || !formats.contains(format)) {
         return Usage(path.empty() ? "telemetry needs a FILE" : "unknown format " + format);
     }
+    path = InputPath(path);
     std::error_code ec;
     if (fs::is_directory(ToFsPath(path), ec)) {
         return Usage("telemetry needs a FILE, not a folder");
@@ -292,17 +412,18 @@ int Telemetry(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     if (format == "json") {
-        std::cout << Dump(TelemetryDocument(catalogue)) << "\n";
+        WriteTelemetryDocument(catalogue);
     } else {
-        std::cout << *TrackText(format, catalogue);
+        Emit(*TrackText(format, catalogue));
     }
     return kExitOk;
 }
 
-// Writes through a temporary file so a failed export never leaves half a file.
+// Writes through a temporary file of LUM's own short naming, flushed to the disk
+// before it takes the target's name: a failed or killed export never leaves half
+// a file, and any name the file system takes can be written.
 bool WriteWhole(const fs::path& path, const std::string& text) {
-    fs::path temp = path;
-    temp += ".part";
+    const fs::path temp = TemporaryIn(path.parent_path());
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -313,13 +434,7 @@ bool WriteWhole(const fs::path& path, const std::string& text) {
             return false;
         }
     }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return ReplaceDurably(temp, path);
 }
 
 void Progress(std::size_t done, std::size_t total) {
@@ -359,6 +474,7 @@ int Export(const std::vector<std::string>& args) {
     if (path.empty() || outDir.empty() || !extension.contains(format)) {
         return Usage("export needs PATH, --format gpx|kml|csv|geojson and --out DIR");
     }
+    path = InputPath(path);
     RecordingCatalogue catalogue;
     bool single = false;
     if (!LoadPath(catalogue, path, single)) {
@@ -370,6 +486,7 @@ int Export(const std::vector<std::string>& args) {
         std::cerr << outDir << ": cannot create the folder\n";
         return kExitFailure;
     }
+    RemoveStaleTemporaries(ToFsPath(outDir));
     std::set<std::string> used;
     int failures = 0;
     const std::size_t total = catalogue.entries.size();
@@ -415,17 +532,17 @@ int main(int argc, char** argv) {
     const std::string command = args.front();
     args.erase(args.begin());
     if (command == "scan") {
-        return lum::Scan(args);
+        return lum::CloseOutput(lum::Scan(args));
     }
     if (command == "telemetry") {
-        return lum::Telemetry(args);
+        return lum::CloseOutput(lum::Telemetry(args));
     }
     if (command == "export") {
-        return lum::Export(args);
+        return lum::CloseOutput(lum::Export(args));
     }
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << lum::kUsage;
-        return lum::kExitOk;
+        return lum::CloseOutput(lum::kExitOk);
     }
     return lum::Usage("unknown command " + command);
 }
