@@ -72,6 +72,9 @@ void CLumDlg::OnLanguageChanged(int) {
     RegisterTooltips();
     notice_->setText(QString::fromStdString(LoadUiString(156)));
     notice_->repaint();
+    if (catalogue_.entries.empty()) {
+        videoSurface_->SetHint(QString::fromStdString(LoadUiString(208)));
+    }
     scanPanel_->SetTexts(QString::fromStdString(LoadUiString(205)),
                          QString::fromStdString(LoadUiString(206)),
                          QString::fromStdString(LoadUiString(108)));

@@ -44,7 +44,11 @@ void CLumDlg::ConnectPlayback() {
     connect(fileList_, &CLumFileListCtrl::PlayItem, &p, &CPlaybackController::OnPlayItem);
     connect(fileList_, &CLumFileListCtrl::SortList, &p, &CPlaybackController::OnSortList);
     // A new catalogue may have another picture size: the surface is fitted again.
-    connect(&p, &CPlaybackController::CatalogueReplaced, this, [this] { FitVideo(); });
+    connect(&p, &CPlaybackController::CatalogueReplaced, this, [this] {
+        videoSurface_->SetHint(QString());
+        FitVideo();
+    });
+    videoSurface_->SetHint(Ui(208));  // until a card is opened
     connect(&p, &CPlaybackController::ScanEnded, this, [this] { update(); });
 }
 

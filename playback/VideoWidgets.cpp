@@ -33,6 +33,12 @@ class CVideoWindow : public QWindow {
         {
             QPainter p(store_.paintDevice());
             p.fillRect(area, QColor(15, 15, 15));
+            if (!owner_.Hint().isEmpty()) {
+                p.setFont(GothicFont(13));
+                p.setPen(QColor(160, 160, 160));
+                p.drawText(area.adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap,
+                           owner_.Hint());
+            }
             if (owner_.ScanDisplay()) {
                 const QString text = QString::number(owner_.ShownCount());
                 p.setFont(DialFont(64));
@@ -122,6 +128,13 @@ void CVideoStatic::ShowScanCount(int count) {
 void CVideoStatic::SetScanDisplay(bool on) {
     scanDisplay_ = on;
     window_->Render();
+}
+
+void CVideoStatic::SetHint(const QString& hint) {
+    if (hint != hint_) {
+        hint_ = hint;
+        window_->Render();
+    }
 }
 
 void CVideoStatic::ShowPicture(bool shown) {

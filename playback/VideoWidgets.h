@@ -30,6 +30,9 @@ class CVideoStatic : public QWidget, public IVideoSurfaceView {
     bool ScanDisplay() const { return scanDisplay_; }
     // Shows or hides the engine's window (widgets cannot cover it).
     void ShowPicture(bool shown);
+    // A line shown in the middle of the empty surface (what to do first); empty for none.
+    void SetHint(const QString& hint);
+    const QString& Hint() const { return hint_; }
     int ShownCount() const { return shownCount_; }
 
   signals:
@@ -50,6 +53,7 @@ class CVideoStatic : public QWidget, public IVideoSurfaceView {
     CVideoWindow* window_;  // owned by container_
     QWidget* container_;
     bool scanDisplay_ = false;
+    QString hint_;
     int shownCount_ = 0;
 };
 
