@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -52,6 +55,24 @@ TEST(CLumSettings, DefaultsWithoutUsableSettings) {
         EXPECT_EQ(s.LoadUiString(104), "Select a media") << what;
     }
 }
+
+#ifndef _WIN32
+// A pipe or a folder named "Lum.ini" reads as no settings and is never written over;
+// opening the pipe would block for ever.
+TEST(CLumSettings, SpecialFileNamedLikeTheSettingsIsLeftAlone) {
+    SettingsDir pipe, folder;
+    ASSERT_EQ(mkfifo(pipe.Ini().c_str(), 0600), 0);
+    std::filesystem::create_directory(folder.Ini());
+    for (const SettingsDir* d : {&pipe, &folder}) {
+        CLumSettings s(d->Utf8());
+        EXPECT_EQ(s.LanguageIndex(), kLanguageEnglish);
+        EXPECT_EQ(s.ReadMapOption(), 0);
+        EXPECT_FALSE(s.WriteIntSetting("UI", "MAP", 1));
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe.Ini()));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Ini()));
+}
+#endif
 
 TEST(CLumSettings, SettingsPathIsTheFolderAndTheFileName) {
     TempDir dir;
