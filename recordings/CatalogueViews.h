@@ -18,6 +18,9 @@ class IFileListView {
                        std::uint64_t fileSize, std::uint8_t flags, std::uint8_t hasSideText,
                        std::int64_t startTime) = 0;
     virtual void DeleteAllRows() = 0;
+    // Around a fill of many rows, so a list can add them in one step.
+    virtual void BeginRows() {}
+    virtual void EndRows() {}
     // The highlight that marks the current recording's row.
     virtual void SetDropHighlight(int row, bool on) = 0;
     virtual void EnsureVisible(int row) = 0;

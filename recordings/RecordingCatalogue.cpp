@@ -390,12 +390,14 @@ void RecordingCatalogue::FillList() {
     if (fileList_ == nullptr) {
         return;
     }
+    fileList_->BeginRows();
     for (const RowRecord& r : rows) {
         const RecordingEntry& e = entries[r.entryIndex];
         fileList_->AddRow(r.entryIndex, e.rootFolder + e.subFolder, e.fileName,
                           e.telemetry.fileSize, e.flags, e.telemetry.hasSideText,
                           e.telemetry.startTime);
     }
+    fileList_->EndRows();
 }
 
 int RecordingCatalogue::CurrentIndex() {

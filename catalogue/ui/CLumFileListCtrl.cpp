@@ -250,8 +250,22 @@ int CLumFileListCtrl::AddRow(int entryIndex, std::string_view folder, std::strin
                          KindStringId(KindOf(fileName, flags, hasSideText)))));
     item->setText(2, SizeText(fileSize));
     item->setData(0, kItemDataRole, entryIndex);
-    addTopLevelItem(item);
+    if (collectingRows_) {
+        pendingRows_.append(item);
+    } else {
+        addTopLevelItem(item);
+    }
     return 1;
+}
+
+void CLumFileListCtrl::BeginRows() {
+    collectingRows_ = true;
+}
+
+void CLumFileListCtrl::EndRows() {
+    collectingRows_ = false;
+    addTopLevelItems(pendingRows_);
+    pendingRows_.clear();
 }
 
 void CLumFileListCtrl::DeleteAllRows() {

@@ -63,6 +63,8 @@ class CLumFileListCtrl : public QTreeWidget, public IFileListView {
                std::uint64_t fileSize, std::uint8_t flags, std::uint8_t hasSideText,
                std::int64_t startTime) override;
     void DeleteAllRows() override;
+    void BeginRows() override;
+    void EndRows() override;
     // row: the item data of the row, since the list may have sorted itself.
     void SetDropHighlight(int row, bool on) override;
     void EnsureVisible(int row) override;
@@ -79,6 +81,10 @@ class CLumFileListCtrl : public QTreeWidget, public IFileListView {
   private:
     void OnHeaderClicked(int column);
     QTreeWidgetItem* ItemOfData(int itemData) const;
+    // Rows made between BeginRows and EndRows, added to the list in one step:
+    // twenty thousand single inserts would hold the window for a second.
+    QList<QTreeWidgetItem*> pendingRows_;
+    bool collectingRows_ = false;
 
     CLumSettings& settings_;
     class Header;
