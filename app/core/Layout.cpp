@@ -45,12 +45,15 @@ MainLayout ComputeLayout(int a, int b, bool mapEnabled, bool gsensorEnabled, int
         *row[i] = {20 + 50 * i, b - 58, 40, 40};
     }
     l.vol = {290, b - 62, 48, 48};
-    const int x1 = 292 + volClientWidth;
-    l.volumeSlider = {x1, b - 44, 140, 20};
-    l.volumeEdit = {x1 + 142, b - 44, 26, 20};
     l.speedGauge = {a - 200, b - 130, 162, 100};
     l.notice = {a - 380, b - 24, 340, 12};
     l.gsensorLegend = {a - 400, b - 130, 162, 100};
+    // The slider is 140 wide; in a narrow window (below 882 pixels) it would
+    // reach under the legend's bottom arrow, so there it ends 2 pixels before it.
+    const int x1 = 292 + volClientWidth;
+    const int sliderWidth = std::clamp(l.gsensorLegend.x - 2 - x1, kMinVolumeSliderWidth, 140);
+    l.volumeSlider = {x1, b - 44, sliderWidth, 20};
+    l.volumeEdit = {x1 + 142, b - 44, 26, 20};
     l.videoBackground = {5, 48, m - 10, v - 48};
     return l;
 }

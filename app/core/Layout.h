@@ -14,6 +14,8 @@ struct LayoutRect {
 
 // The G-sensor curve's height: 44 dialog units of 1.625 px.
 inline constexpr int kCurveHeight = 72;
+// The volume slider never gets narrower than this, however narrow the window.
+inline constexpr int kMinVolumeSliderWidth = 40;
 
 struct MainLayout {
     // Title row.

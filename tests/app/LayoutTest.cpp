@@ -34,6 +34,39 @@ TEST(LayoutTest, SwitchesMoveTheListAndTheVideo) {
     EXPECT_EQ(noCurve.groupList.y, 507);
 }
 
+bool Intersect(const LayoutRect& a, const LayoutRect& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
+}
+
+TEST(LayoutTest, VolumeSliderClearsTheLegend) {
+    struct Case {
+        int a, b;
+        LayoutRect slider;
+    };
+    const Case cases[] = {
+        // The smallest window: the slider ends 2 pixels before the legend.
+        {800, 560, {340, 516, 58, 20}},
+        {881, 560, {340, 516, 139, 20}},
+        // The default size and wider keep the full 140 pixels.
+        {930, 673, {340, 629, 140, 20}},
+        {1024, 576, {340, 532, 140, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << " x " << c.b);
+        const MainLayout l = ComputeLayout(c.a, c.b, true, true);
+        EXPECT_EQ(l.gsensorLegend, (LayoutRect{c.a - 400, c.b - 130, 162, 100}));
+        EXPECT_FALSE(Intersect(l.volumeSlider, l.gsensorLegend));
+        EXPECT_EQ(l.volumeSlider, c.slider);
+        // The rest of the bottom row stays where it was.
+        EXPECT_EQ(l.volumeEdit, (LayoutRect{482, c.b - 44, 26, 20}));
+        EXPECT_EQ(l.vol, (LayoutRect{290, c.b - 62, 48, 48}));
+        EXPECT_EQ(l.speedGauge, (LayoutRect{c.a - 200, c.b - 130, 162, 100}));
+    }
+    // However narrow the window, the slider stays usable.
+    EXPECT_EQ(ComputeLayout(600, 560, true, true).volumeSlider.width, kMinVolumeSliderWidth);
+}
+
 TEST(LayoutTest, WindowSizesAndStartPlacement) {
     const LayoutRect monitor{0, 0, 1920, 1080};
     EXPECT_EQ(SmallWindowOn(monitor), (LayoutRect{448, 252, 1024, 576}));
