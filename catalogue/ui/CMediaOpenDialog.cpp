@@ -2,9 +2,11 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStorageInfo>
@@ -40,24 +42,142 @@ std::string_view TypeOf(const VolumeInfo& volume) {
             static_cast<std::size_t>(volume.fileSystemType.size())};
 }
 
+// Whether a mount point lies where desktops and users mount removable media.
+bool IsUnderMediaFolder(const QString& mountPoint) {
+    static const QString kFolders[] = {QStringLiteral("/media"), QStringLiteral("/run/media"),
+                                       QStringLiteral("/mnt"), QStringLiteral("/Volumes")};
+    for (const QString& folder : kFolders) {
+        if (mountPoint == folder || mountPoint.startsWith(folder + QLatin1Char('/'))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string ToUtf8(const QString& text) {
     return text.toStdString();
 }
 
+// The kernel writes space, tab, newline and backslash in mount points as \ooo.
+QString UnescapeMountField(std::string_view field) {
+    const auto octal = [&](std::size_t k) { return field[k] >= '0' && field[k] <= '7'; };
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && octal(i + 1) && octal(i + 2) &&
+            octal(i + 3)) {
+            out.push_back(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                            (field[i + 3] - '0')));
+            i += 3;
+        } else {
+            out.push_back(field[i]);
+        }
+    }
+    return QString::fromStdString(out);
+}
+
+#ifdef Q_OS_LINUX
+// A partition's removable flag is its disk's: /sys/class/block/sdb1 lies inside .../sdb/.
+bool IsRemovableDevice(const QByteArray& device) {
+    if (!device.startsWith("/dev/")) {
+        return false;
+    }
+    const QString node = QFileInfo(QString::fromLocal8Bit(device)).canonicalFilePath();
+    if (node.isEmpty()) {
+        return false;
+    }
+    const QString sys = QFileInfo(QStringLiteral("/sys/class/block/") + QFileInfo(node).fileName())
+                            .canonicalFilePath();
+    if (sys.isEmpty()) {
+        return false;
+    }
+    for (const QString& folder : {sys, QFileInfo(sys).path()}) {
+        QFile flag(folder + QStringLiteral("/removable"));
+        if (flag.open(QIODevice::ReadOnly) && flag.read(8).trimmed() == "1") {
+            return true;
+        }
+    }
+    return false;
+}
+#endif
+
 }  // namespace
 
-std::vector<VolumeInfo> MountedVolumes() {
+std::vector<VolumeInfo> ParseMountInfo(std::string_view text) {
     std::vector<VolumeInfo> volumes;
-    for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
-        volumes.push_back({storage.rootPath(), storage.name(), storage.fileSystemType(),
-                           storage.isReady(), storage.isValid()});
+    while (!text.empty()) {
+        const std::size_t eol = text.find('\n');
+        const std::string_view line = text.substr(0, eol);
+        text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
+        std::vector<std::string_view> fields;
+        for (std::size_t at = 0; at < line.size();) {
+            const std::size_t next = std::min(line.find(' ', at), line.size());
+            if (next > at) {
+                fields.push_back(line.substr(at, next - at));
+            }
+            at = next + 1;
+        }
+        // id, parent, major:minor, root, mount point, options, optional fields, "-",
+        // file-system type, source, super options.
+        const auto dash = std::find(fields.begin() + std::min<std::size_t>(fields.size(), 6),
+                                    fields.end(), std::string_view("-"));
+        if (fields.size() < 6 || dash == fields.end() || fields.end() - dash < 3) {
+            continue;
+        }
+        VolumeInfo v;
+        v.mountPoint = UnescapeMountField(fields[4]);
+        v.fileSystemType = QByteArray(dash[1].data(), static_cast<qsizetype>(dash[1].size()));
+        v.device = UnescapeMountField(dash[2]).toLocal8Bit();
+        volumes.push_back(std::move(v));
     }
     return volumes;
 }
 
+std::vector<VolumeInfo> MountedVolumes() {
+    std::vector<VolumeInfo> volumes;
+#ifdef Q_OS_LINUX
+    QFile table(QStringLiteral("/proc/self/mountinfo"));
+    if (table.open(QIODevice::ReadOnly)) {
+        const QByteArray text = table.readAll();
+        volumes = ParseMountInfo({text.constData(), static_cast<std::size_t>(text.size())});
+    }
+    for (VolumeInfo& v : volumes) {
+        v.removable = IsRemovableDevice(v.device);
+        // Only volumes that may be listed are asked for their state: asking a network
+        // mount whose server has gone away would block the window.
+        v.ready = false;
+        VolumeInfo candidate = v;
+        candidate.ready = true;
+        if (IsListedVolume(candidate)) {
+            const QStorageInfo storage(v.mountPoint);
+            v.label = storage.name();
+            v.ready = storage.isValid() && storage.isReady();
+        }
+    }
+#else
+    for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
+        volumes.push_back({storage.rootPath(), storage.fileSystemType(), storage.device(),
+                           storage.name(), storage.isValid() && storage.isReady(), false});
+    }
+#endif
+    return volumes;
+}
+
 bool IsListedVolume(const VolumeInfo& volume) {
-    return volume.ready && volume.valid && !volume.mountPoint.isEmpty() &&
-           !IsNetworkFileSystem(TypeOf(volume)) && !IsPseudoFileSystem(TypeOf(volume));
+    if (!volume.ready || volume.mountPoint.isEmpty() || IsNetworkFileSystem(TypeOf(volume)) ||
+        IsPseudoFileSystem(TypeOf(volume))) {
+        return false;
+    }
+#ifdef Q_OS_WIN
+    // Every local drive letter: removable, fixed, optical and RAM drives alike.
+    return true;
+#else
+    // The system's root holds the system, never a card, and walking it would visit
+    // everything.
+    if (volume.mountPoint == QLatin1String("/")) {
+        return false;
+    }
+    return volume.removable || IsUnderMediaFolder(volume.mountPoint);
+#endif
 }
 
 QString DriveEntryText(const VolumeInfo& volume) {
@@ -75,9 +195,13 @@ QString DriveEntryText(const VolumeInfo& volume) {
 
 std::vector<DriveEntry> DriveEntries(const std::vector<VolumeInfo>& volumes) {
     std::vector<DriveEntry> entries;
-    for (const VolumeInfo& v : volumes) {
-        if (IsListedVolume(v)) {
-            entries.push_back({DriveEntryText(v), v.mountPoint});
+    for (auto v = volumes.begin(); v != volumes.end(); ++v) {
+        // A later mount on the same folder hides the earlier one.
+        const bool hidden = std::any_of(v + 1, volumes.end(), [&](const VolumeInfo& later) {
+            return later.mountPoint == v->mountPoint;
+        });
+        if (!hidden && IsListedVolume(*v)) {
+            entries.push_back({DriveEntryText(*v), v->mountPoint});
         }
     }
     // A sorted drop-down list: without regard to case, ties broken by case so the
@@ -91,6 +215,10 @@ std::vector<DriveEntry> DriveEntries(const std::vector<VolumeInfo>& volumes) {
 
 QString CMediaOpenDialog::SystemFilePicker(QWidget* owner) {
     return QFileDialog::getOpenFileName(owner);
+}
+
+void CMediaOpenDialog::SystemWarning(QWidget* owner, const QString& caption, const QString& text) {
+    QMessageBox::warning(owner, caption, text);
 }
 
 CMediaOpenDialog::CMediaOpenDialog(QWidget* parent)
@@ -142,13 +270,17 @@ CMediaOpenDialog::CMediaOpenDialog(const std::vector<VolumeInfo>& volumes, CLumS
     connect(ok, &QPushButton::clicked, this, &CMediaOpenDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &CMediaOpenDialog::reject);
 
-    CheckRadio(kChoiceDisk);
     for (const DriveEntry& entry : DriveEntries(volumes)) {
         drives_->addItem(entry.text, entry.mountPoint);
     }
-    // The drive with the highest letter: usually the card reader.
+    // The last entry: on Windows the highest drive letter, usually the card reader.
     drives_->setCurrentIndex(drives_->count() - 1);
     folderEdit_->setText(QString::fromStdString(settings_.ReadLastFolder()));
+    // With no card to offer, Disk cannot be chosen and the remembered folder is the answer.
+    const bool haveDrive = drives_->count() > 0;
+    disk->setEnabled(haveDrive);
+    drives_->setEnabled(haveDrive);
+    CheckRadio(haveDrive ? kChoiceDisk : kChoiceFolder);
 }
 
 int CMediaOpenDialog::CheckedChoice() const {
@@ -194,6 +326,13 @@ void CMediaOpenDialog::accept() {
     choice_.drive = selected >= 0 ? ToUtf8(drives_->itemData(selected).toString()) : std::string();
 #endif
     choice_.folderPath = ToUtf8(folderEdit_->text());
+    if (choice_.choice == kChoiceFolder && !QFileInfo(folderEdit_->text()).isDir()) {
+        if (warning_) {
+            warning_(this, QString::fromStdString(settings_.LoadUiString(131)),
+                     QString::fromStdString(settings_.LoadUiString(132)));
+        }
+        return;
+    }
     QDialog::accept();
 }
 

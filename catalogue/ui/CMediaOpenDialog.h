@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,18 +21,27 @@ class QLineEdit;
 
 namespace lum {
 
-// One mounted volume as the drive list sees it.
+// One mounted file system as the mount table gives it.
 struct VolumeInfo {
     QString mountPoint;
-    QString label;
     QByteArray fileSystemType;
+    // The block device behind it ("/dev/sdb1"), or the source a pseudo file system names.
+    QByteArray device;
+    QString label;
+    // Mounted, readable and with media in it.
     bool ready = true;
-    bool valid = true;
+    // The device says its medium can be taken out (a card reader, a USB stick).
+    bool removable = false;
 };
 
-// The machine's mounted volumes, unfiltered.
+// The lines of /proc/self/mountinfo as volumes: mount point, file-system type and source;
+// a line not of that form is left out.
+std::vector<VolumeInfo> ParseMountInfo(std::string_view text);
+// The machine's mounted file systems, unfiltered, each with its device's removable flag.
 std::vector<VolumeInfo> MountedVolumes();
-// Ready, valid, local and not a pseudo file system.
+// A volume that can hold a camera's card: ready, local, a real file system, never the
+// system's root, and removable or mounted where desktops mount media (/media, /run/media,
+// /mnt).
 bool IsListedVolume(const VolumeInfo& volume);
 // "<mount point>    [<label>]", or the mount point alone when there is no label.
 QString DriveEntryText(const VolumeInfo& volume);
@@ -76,7 +86,13 @@ class CMediaOpenDialog : public QDialog {
     using FilePicker = std::function<QString(QWidget* owner)>;
     // QFileDialog::getOpenFileName with no filter.
     static QString SystemFilePicker(QWidget* owner);
+    // Tells the user why OK did not close the dialog.
+    using Warning =
+        std::function<void(QWidget* owner, const QString& caption, const QString& text)>;
+    // A modal QMessageBox with the warning icon and an OK button.
+    static void SystemWarning(QWidget* owner, const QString& caption, const QString& text);
 
+    // Disk is checked when a volume is listed, otherwise Folder with the remembered folder.
     // The machine's volumes and the process-wide settings object.
     explicit CMediaOpenDialog(QWidget* parent = nullptr);
     CMediaOpenDialog(const std::vector<VolumeInfo>& volumes, CLumSettings& settings,
@@ -85,12 +101,15 @@ class CMediaOpenDialog : public QDialog {
     // The browsers behind the two "..." buttons; tests give their own.
     void SetFilePicker(FilePicker picker) { filePicker_ = std::move(picker); }
     void SetFolderPicker(CFolderDialog::Picker picker) { folderPicker_ = std::move(picker); }
+    void SetWarning(Warning warning) { warning_ = std::move(warning); }
 
     // Valid after the dialog was closed with OK.
     const MediaChoice& Choice() const { return choice_; }
     // The radio button checked now.
     int CheckedChoice() const;
 
+    // Closes the dialog unless Folder is checked and its folder does not exist; then the
+    // user is told so and the dialog stays open.
     void accept() override;
 
   private:
@@ -101,6 +120,7 @@ class CMediaOpenDialog : public QDialog {
     CLumSettings& settings_;
     FilePicker filePicker_ = SystemFilePicker;
     CFolderDialog::Picker folderPicker_ = CFolderDialog::SystemPicker;
+    Warning warning_ = SystemWarning;
     QButtonGroup* radios_;
     QComboBox* drives_;
     QLineEdit* fileEdit_;

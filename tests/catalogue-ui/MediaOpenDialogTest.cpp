@@ -1,6 +1,6 @@
-// The media-open dialog offscreen: the drive list from a given set of volumes, the two
-// browse buttons with pickers standing in for the file dialogs, the remembered folder
-// and what OK hands back.
+// The media-open dialog offscreen: the drive list from a given mount table, the two
+// browse buttons with pickers standing in for the file dialogs, the remembered folder,
+// the warning that keeps the dialog open and what OK hands back.
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -21,10 +21,17 @@ Q_DECLARE_METATYPE(std::vector<lum::VolumeInfo>)
 
 namespace {
 
-VolumeInfo Volume(const char* mountPoint, const char* label, const char* type, bool ready = true,
-                  bool valid = true) {
-    return {mountPoint, QString::fromUtf8(label), type, ready, valid};
+VolumeInfo Volume(const char* mountPoint, const char* label, const char* type,
+                  bool removable = false, bool ready = true) {
+    return {QString::fromUtf8(mountPoint), type,  "/dev/sdb1",
+            QString::fromUtf8(label),      ready, removable};
 }
+
+struct Warned {
+    QWidget* owner;
+    QString caption;
+    QString text;
+};
 
 template <class T>
 T* Control(const QWidget& dialog, int id) {
@@ -66,7 +73,7 @@ class MediaOpenDialogTest : public QObject {
     }
 
     void controlsAndTexts() {
-        D dialog({}, *settings_);
+        D dialog({Volume("/media/user/DVR", "DVR", "vfat")}, *settings_);
         QCOMPARE(dialog.size(), QSize(536, 190));
         QCOMPARE(dialog.windowTitle(), QString("Select a media"));
         const QList<std::pair<int, QString>> texts{
@@ -100,39 +107,53 @@ class MediaOpenDialogTest : public QObject {
         QTest::addColumn<std::vector<VolumeInfo>>("volumes");
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("drive");
-        QTest::newRow("card reader E: after disk C:")
-            << std::vector{Volume("E:", "DVR", "vfat"), Volume("C:", "OS", "ntfs")}
-            << QStringList{"C:    [OS]", "E:    [DVR]"} << "E:";
-        QTest::newRow("empty label: the mount point alone")
-            << std::vector{Volume("D:", "", "exfat"), Volume("C:", "OS", "ntfs")}
-            << QStringList{"C:    [OS]", "D:"} << "D:";
-        QTest::newRow("mount points; network, pseudo, not ready and invalid skipped")
-            << std::vector{Volume("/media/user/DVR", "DVR", "vfat"),
-                           Volume("/", "", "ext4"),
-                           Volume("/proc", "", "proc"),
+        QTest::newRow("card reader after a stick, sorted; root and system folders left out")
+            << std::vector{Volume("/", "", "ext4"), Volume("/media/user/DVR", "DVR", "vfat"),
+                           Volume("/boot", "", "ext4"), Volume("/home", "", "ext4"),
+                           Volume("/media/user/AUX", "", "exfat")}
+            << QStringList{"/media/user/AUX", "/media/user/DVR    [DVR]"} << "/media/user/DVR";
+        QTest::newRow("the usual mount folders, and a removable device mounted elsewhere")
+            << std::vector{Volume("/run/media/user/CARD", "CARD", "vfat"),
+                           Volume("/mnt", "", "exfat"),
+                           Volume("/mnt/sd", "", "vfat"),
+                           Volume("/srv/reader", "", "vfat", true),
+                           Volume("/mnted", "", "vfat"),
+                           Volume("/media2/x", "", "vfat")}
+            << QStringList{"/mnt", "/mnt/sd", "/run/media/user/CARD    [CARD]", "/srv/reader"}
+            << "/srv/reader";
+        QTest::newRow("root is never a card, even on a removable device")
+            << std::vector{Volume("/", "LIVE", "ext4", true)} << QStringList{} << "";
+        QTest::newRow("pseudo, network and unready volumes are never listed")
+            << std::vector{Volume("/proc", "", "proc"),
                            Volume("/sys", "", "sysfs"),
-                           Volume("/run", "", "tmpfs"),
                            Volume("/dev", "", "devtmpfs"),
-                           Volume("/snap/core/1", "", "squashfs"),
-                           Volume("/var/lib/docker/x", "", "overlay"),
+                           Volume("/media/user/RAM", "", "tmpfs"),
+                           Volume("/mnt/ramfs", "", "ramfs"),
+                           Volume("/mnt/cg", "", "cgroup2"),
+                           Volume("/mnt/snap", "", "squashfs", true),
+                           Volume("/mnt/ovl", "", "overlay"),
+                           Volume("/mnt/auto", "", "autofs"),
+                           Volume("/mnt/fmt", "", "binfmt_misc"),
+                           Volume("/mnt/ns", "", "nsfs"),
                            Volume("/mnt/nas", "NAS", "nfs"),
                            Volume("/mnt/nas4", "NAS", "nfs4"),
                            Volume("/mnt/win", "", "cifs"),
                            Volume("/mnt/smb", "", "smb3"),
                            Volume("/mnt/ssh", "", "fuse.sshfs"),
                            Volume("/mnt/ssh2", "", "sshfs"),
-                           Volume("/media/user/EMPTY", "CARD", "vfat", false),
-                           Volume("/media/user/GONE", "CARD", "vfat", true, false)}
-            << QStringList{"/", "/media/user/DVR    [DVR]"} << "/media/user/DVR";
+                           Volume("/media/user/EMPTY", "CARD", "vfat", true, false),
+                           Volume("/media/user/NTFS", "", "fuseblk")}
+            << QStringList{"/media/user/NTFS"} << "/media/user/NTFS";
+        QTest::newRow("a later mount on the same folder hides the earlier one")
+            << std::vector{Volume("/media/user/DVR", "OLD", "vfat"),
+                           Volume("/media/user/DVR", "NEW", "exfat")}
+            << QStringList{"/media/user/DVR    [NEW]"} << "/media/user/DVR";
         QTest::newRow("a mount point with spaces and a Japanese label")
-            << std::vector{Volume("/media/user/My Card", "ドラレコ", "exfat"),
-                           Volume("/boot", "", "ext4")}
-            << QStringList{"/boot", "/media/user/My Card    [ドラレコ]"} << "/media/user/My Card";
+            << std::vector{Volume("/media/user/My Card", "ドラレコ", "exfat")}
+            << QStringList{"/media/user/My Card    [ドラレコ]"} << "/media/user/My Card";
         QTest::newRow("sorted without regard to case")
             << std::vector{Volume("/media/b", "", "vfat"), Volume("/media/A", "", "vfat")}
             << QStringList{"/media/A", "/media/b"} << "/media/b";
-        QTest::newRow("no usable volume")
-            << std::vector{Volume("/proc", "", "proc")} << QStringList{} << "";
     }
     void driveList() {
         QFETCH(std::vector<VolumeInfo>, volumes);
@@ -142,10 +163,122 @@ class MediaOpenDialogTest : public QObject {
         QCOMPARE(Entries(dialog), entries);
         const auto* box = Control<QComboBox>(dialog, D::kIdDriveCombo);
         QCOMPARE(box->currentIndex(), int(entries.size()) - 1);
+        const bool haveDrive = !entries.isEmpty();
+        QCOMPARE(Control<QRadioButton>(dialog, D::kIdRadioDisk)->isEnabled(), haveDrive);
+        QCOMPARE(dialog.CheckedChoice(), haveDrive ? kChoiceDisk : kChoiceFolder);
+        if (!haveDrive) {
+            return;
+        }
         Click(dialog, kIdOk);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.Choice().choice, kChoiceDisk);
         QCOMPARE(QString::fromStdString(dialog.Choice().drive), drive);
+    }
+
+    void mountTable_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("volumes");
+        QTest::newRow("root, pseudo and a card with optional fields")
+            << QByteArray(
+                   "29 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+                   "22 29 0:21 / /proc rw,nosuid - proc proc rw\n"
+                   "91 29 8:17 / /media/user/DVR rw shared:40 master:3 - vfat /dev/sdb1 "
+                   "rw,fmask=0022\n")
+            << QStringList{"/|ext4|/dev/sda2", "/proc|proc|proc", "/media/user/DVR|vfat|/dev/sdb1"};
+        QTest::newRow("escaped space, tab, backslash and a UTF-8 name")
+            << QByteArray(
+                   "91 29 8:17 / /media/u/My\\040Card\\011x\\134y rw - exfat /dev/sdb1 rw\n"
+                   "92 29 8:18 / /media/u/\xe3\x83\x89 rw - vfat /dev/sdc1 rw")
+            << QStringList{"/media/u/My Card\tx\\y|exfat|/dev/sdb1", "/media/u/ド|vfat|/dev/sdc1"};
+        QTest::newRow("malformed lines are left out")
+            << QByteArray(
+                   "\n"
+                   "garbage\n"
+                   "1 2 3:4 / /a rw\n"
+                   "1 2 3:4 / /b rw - vfat\n"
+                   "1 2 3:4 / /c rw -\n"
+                   "1 2 3:4 / - rw x\n"
+                   "91 29 8:17 / /mnt/ok rw - vfat /dev/sdb1 rw")
+            << QStringList{"/mnt/ok|vfat|/dev/sdb1"};
+        QTest::newRow("a trailing escape that is cut short stays as it is")
+            << QByteArray("91 29 8:17 / /mnt/a\\04 rw - vfat /dev/sdb1 rw")
+            << QStringList{"/mnt/a\\04|vfat|/dev/sdb1"};
+    }
+    void mountTable() {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, volumes);
+        QStringList parsed;
+        for (const VolumeInfo& v :
+             ParseMountInfo({text.constData(), static_cast<std::size_t>(text.size())})) {
+            parsed << v.mountPoint + "|" + v.fileSystemType + "|" +
+                          QString::fromLocal8Bit(v.device);
+        }
+        QCOMPARE(parsed, volumes);
+    }
+
+    void noCardChecksFolderWithTheRememberedFolder() {
+        QTemporaryDir remembered;
+        settings_->WriteLastFolder(remembered.path().toStdString());
+        D dialog({Volume("/", "", "ext4"), Volume("/proc", "", "proc")}, *settings_);
+        QCOMPARE(dialog.CheckedChoice(), kChoiceFolder);
+        QVERIFY(!Control<QComboBox>(dialog, D::kIdDriveCombo)->isEnabled());
+        QCOMPARE(Control<QLineEdit>(dialog, D::kIdFolderEdit)->text(), remembered.path());
+        Click(dialog, kIdOk);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Choice().choice, kChoiceFolder);
+        QCOMPARE(QString::fromStdString(dialog.Choice().folderPath), remembered.path());
+    }
+
+    void okOnAMissingFolderWarnsAndStaysOpen_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("English") << kLanguageEnglish << "Warning"
+                                 << "Folder is not exist.";
+        QTest::newRow("Japanese") << kLanguageJapanese << "警告"
+                                  << "フォルダーが存在しません。";
+    }
+    void okOnAMissingFolderWarnsAndStaysOpen() {
+        QFETCH(int, language);
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        settings_->SetLanguage(language);
+        auto gone = std::make_unique<QTemporaryDir>();
+        settings_->WriteLastFolder(gone->path().toStdString());
+        D dialog({}, *settings_);
+        QList<Warned> warned;
+        dialog.SetWarning([&](QWidget* owner, const QString& c, const QString& t) {
+            warned.append({owner, c, t});
+        });
+        QCOMPARE(Control<QLineEdit>(dialog, D::kIdFolderEdit)->text(), gone->path());
+        gone.reset();  // the folder disappears while the dialog is open
+        dialog.open();
+        Click(dialog, kIdOk);
+        QCOMPARE(warned.size(), 1);
+        QCOMPARE(warned[0].owner, &dialog);
+        QCOMPARE(warned[0].caption, caption);
+        QCOMPARE(warned[0].text, text);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+
+        // An empty folder box is no folder either.
+        dialog.SetFolderPicker([](QWidget*, const QString&, const QUrl&) { return QUrl(); });
+        Control<QLineEdit>(dialog, D::kIdFolderEdit)->clear();
+        Click(dialog, kIdOk);
+        QCOMPARE(warned.size(), 2);
+        QVERIFY(dialog.isVisible());
+
+        // A folder that exists closes it.
+        QTemporaryDir here;
+        dialog.SetFolderPicker([&](QWidget*, const QString&, const QUrl&) {
+            return QUrl::fromLocalFile(here.path());
+        });
+        Click(dialog, D::kIdFolderBrowse);
+        Click(dialog, kIdOk);
+        QCOMPARE(warned.size(), 2);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Choice().folderPath, QDir::toNativeSeparators(here.path()).toStdString());
     }
 
     void fileBrowseSwitchesToFileAndDiskCanBeCheckedAgain() {
@@ -192,7 +325,7 @@ class MediaOpenDialogTest : public QObject {
         QTemporaryDir first;
         QTemporaryDir second;
         settings_->WriteLastFolder(first.path().toStdString());
-        D dialog({Volume("C:", "OS", "ntfs")}, *settings_);
+        D dialog({Volume("/media/user/DVR", "DVR", "vfat")}, *settings_);
         auto* edit = Control<QLineEdit>(dialog, D::kIdFolderEdit);
         QCOMPARE(edit->text(), first.path());
 
@@ -216,7 +349,7 @@ class MediaOpenDialogTest : public QObject {
         QCOMPARE(StoredFolder(), QDir::toNativeSeparators(second.path()).toStdString());
 
         // The next opening shows it and starts the browser there.
-        D again({}, *settings_);
+        D again({Volume("/media/user/DVR", "DVR", "vfat")}, *settings_);
         QCOMPARE(Control<QLineEdit>(again, D::kIdFolderEdit)->text(),
                  QDir::toNativeSeparators(second.path()));
         QCOMPARE(again.CheckedChoice(), kChoiceDisk);
@@ -246,7 +379,7 @@ class MediaOpenDialogTest : public QObject {
         QFETCH(QString, stored);
         QTemporaryDir remembered;
         settings_->WriteLastFolder(remembered.path().toStdString());
-        D dialog({}, *settings_);
+        D dialog({Volume("/media/user/DVR", "DVR", "vfat")}, *settings_);
         dialog.SetFolderPicker([&](QWidget*, const QString&, const QUrl&) { return answer; });
         Click(dialog, D::kIdFolderBrowse);
         const QString shown = Control<QLineEdit>(dialog, D::kIdFolderEdit)->text();
@@ -258,10 +391,15 @@ class MediaOpenDialogTest : public QObject {
         QCOMPARE(StoredFolder(), expected);
     }
 
-    void machineVolumesAreFolders() {
-        for (const DriveEntry& entry : DriveEntries(MountedVolumes())) {
+    void machineVolumesAreFoldersAndNeverTheRoot() {
+        const std::vector<VolumeInfo> volumes = MountedVolumes();
+        // Every machine mounts its root; the mount table was read.
+        QVERIFY(std::any_of(volumes.begin(), volumes.end(),
+                            [](const VolumeInfo& v) { return v.mountPoint == "/"; }));
+        for (const DriveEntry& entry : DriveEntries(volumes)) {
             QVERIFY2(QFileInfo(entry.mountPoint).isDir(), qPrintable(entry.mountPoint));
             QVERIFY(entry.text.startsWith(entry.mountPoint));
+            QVERIFY(entry.mountPoint != "/");
         }
     }
 
