@@ -45,6 +45,11 @@ struct VlcApi {
                                unsigned) = nullptr;
     int (*video_get_width)(libvlc_media_player_t*) = nullptr;
     int (*video_get_height)(libvlc_media_player_t*) = nullptr;
+    // The engine's log goes to a callback of ours instead of the terminal.
+    void (*log_set)(libvlc_instance_t*, libvlc_log_cb, void*) = nullptr;
+    void (*log_unset)(libvlc_instance_t*) = nullptr;
+    void (*log_get_context)(const libvlc_log_t*, const char** module, const char** file,
+                            unsigned* line) = nullptr;
 
     // Every entry is present.
     bool Complete() const;

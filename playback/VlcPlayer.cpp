@@ -1,11 +1,15 @@
 #include "VlcPlayer.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
 namespace lum {
+
+Q_LOGGING_CATEGORY(lcEngine, "lum.engine", QtWarningMsg)
 
 bool VlcApi::Complete() const {
     const void* entries[] = {reinterpret_cast<const void*>(new_),
@@ -35,7 +39,10 @@ bool VlcApi::Complete() const {
                              reinterpret_cast<const void*>(video_set_crop_geometry),
                              reinterpret_cast<const void*>(video_take_snapshot),
                              reinterpret_cast<const void*>(video_get_width),
-                             reinterpret_cast<const void*>(video_get_height)};
+                             reinterpret_cast<const void*>(video_get_height),
+                             reinterpret_cast<const void*>(log_set),
+                             reinterpret_cast<const void*>(log_unset),
+                             reinterpret_cast<const void*>(log_get_context)};
     for (const void* e : entries) {
         if (e == nullptr) {
             return false;
@@ -49,6 +56,64 @@ std::vector<std::string> EngineArguments(int set) {
         return {""};
     }
     return {"-I", "dummy", "--ignore-config", "--plugin-path=./plugins"};
+}
+
+bool AsoundCardsListed(std::string_view cardsText) {
+    // A card's first line starts with its number: " 0 [PCH            ]: HDA-Intel - ...";
+    // without cards the file says "--- no soundcards ---".
+    while (!cardsText.empty()) {
+        const std::size_t start = cardsText.find_first_not_of(' ');
+        if (start == std::string_view::npos) {
+            return false;
+        }
+        if (cardsText[start] >= '0' && cardsText[start] <= '9') {
+            return true;
+        }
+        const std::size_t eol = cardsText.find('\n', start);
+        cardsText = eol == std::string_view::npos ? std::string_view() : cardsText.substr(eol + 1);
+    }
+    return false;
+}
+
+bool SoundDeviceAvailable() {
+#if defined(__linux__)
+    // A sound server (PulseAudio, or PipeWire speaking its protocol) is what the engine
+    // tries first; a bare card is enough for its ALSA output.
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        return true;
+    }
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/pulse/native"))) {
+        return true;
+    }
+    if (QFileInfo::exists(QStringLiteral("/run/pulse/native"))) {
+        return true;
+    }
+    QFile cards(QStringLiteral("/proc/asound/cards"));
+    if (!cards.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray text = cards.read(64 * 1024);
+    return AsoundCardsListed({text.constData(), static_cast<std::size_t>(text.size())});
+#else
+    return true;
+#endif
+}
+
+std::vector<std::string> ProductArguments(std::vector<std::string> extraArguments,
+                                          bool soundDevice) {
+    const auto given = [&](std::string_view prefix) {
+        return std::any_of(extraArguments.begin(), extraArguments.end(),
+                           [&](const std::string& a) { return a.starts_with(prefix); });
+    };
+    const bool aoutChosen = given("--aout");
+    if (!given("--quiet")) {
+        extraArguments.push_back("--quiet");
+    }
+    if (!soundDevice && !aoutChosen) {
+        extraArguments.push_back("--aout=adummy");
+    }
+    return extraArguments;
 }
 
 namespace {
@@ -99,6 +164,9 @@ VlcApi ResolveAll(QLibrary& library) {
     Resolve(library, api.video_take_snapshot, "libvlc_video_take_snapshot");
     Resolve(library, api.video_get_width, "libvlc_video_get_width");
     Resolve(library, api.video_get_height, "libvlc_video_get_height");
+    Resolve(library, api.log_set, "libvlc_log_set");
+    Resolve(library, api.log_unset, "libvlc_log_unset");
+    Resolve(library, api.log_get_context, "libvlc_log_get_context");
     return api;
 }
 
@@ -106,7 +174,7 @@ VlcApi ResolveAll(QLibrary& library) {
 
 VlcPlayer::VlcPlayer(std::vector<std::string> extraArguments)
     : library_(std::make_unique<QLibrary>(QString::fromLatin1(kLibraryName))),
-      extraArguments_(std::move(extraArguments)) {
+      extraArguments_(ProductArguments(std::move(extraArguments), SoundDeviceAvailable())) {
     if (!library_->load()) {
         loaded_ = false;
         return;
@@ -146,6 +214,7 @@ bool VlcPlayer::CreateEngine(bool reattach) {
         if (instance_ == nullptr) {
             return false;
         }
+        api_.log_set(instance_, &VlcPlayer::OnEngineLog, this);
         player_ = api_.media_player_new(instance_);
         if (player_ == nullptr) {
             return false;
@@ -174,10 +243,49 @@ void VlcPlayer::ReleaseEngine() {
         player_ = nullptr;
     }
     if (instance_ != nullptr) {
+        // Waits for a callback under way, so none runs once the engine is gone.
+        api_.log_unset(instance_);
         api_.release(instance_);
         instance_ = nullptr;
     }
     eventManager_ = nullptr;
+}
+
+void VlcPlayer::OnEngineLog(void* data, int level, const libvlc_log_t* context, const char* format,
+                            va_list arguments) {
+    if (level < LIBVLC_WARNING || data == nullptr || format == nullptr) {
+        return;
+    }
+    auto* self = static_cast<VlcPlayer*>(data);
+    const char* module = nullptr;
+    const char* file = nullptr;
+    unsigned line = 0;
+    if (context != nullptr) {
+        self->api_.log_get_context(context, &module, &file, &line);
+    }
+    const std::string prefix = module != nullptr ? std::string(module) + ": " : std::string();
+    // One message is one text of one module, whatever numbers and names fill it in:
+    // "picture is too late (missing 40 ms)" and "... 80 ms" are the same complaint.
+    const std::optional<std::size_t> heldBack = self->engineLog_.Admit(prefix + format);
+    if (!heldBack) {
+        return;
+    }
+    // The engine's text is formatted here, into a bounded buffer: a longer one is cut.
+    char text[1024];
+    va_list copy;
+    va_copy(copy, arguments);
+    const int written = std::vsnprintf(text, sizeof text, format, copy);
+    va_end(copy);
+    if (written < 0) {
+        return;
+    }
+    const char* kind = level >= LIBVLC_ERROR ? "error" : "warning";
+    if (*heldBack > 0) {
+        qCWarning(lcEngine, "%s: %s%s (repeated %zu times since it was last shown)", kind,
+                  prefix.c_str(), text, *heldBack);
+    } else {
+        qCWarning(lcEngine, "%s: %s%s", kind, prefix.c_str(), text);
+    }
 }
 
 void VlcPlayer::SetWindow(std::uintptr_t window) {

@@ -4,14 +4,21 @@
 #pragma once
 
 #include <QLibrary>
+#include <QLoggingCategory>
+#include <cstdarg>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "playback/LogRateLimiter.h"
 #include "playback/VlcApi.h"
 
 namespace lum {
+
+// The engine's own warnings and errors, as they reach the program's log.
+Q_DECLARE_LOGGING_CATEGORY(lcEngine)
 
 // The engine events the wrapper subscribes to, in the order it attaches them.
 enum PlayerEvent : int {
@@ -50,11 +57,24 @@ enum MarqueeOption : unsigned {
 // configuration, 1 with the engine's defaults.
 std::vector<std::string> EngineArguments(int set);
 
+// /proc/asound/cards names at least one sound card.
+bool AsoundCardsListed(std::string_view cardsText);
+// Whether the engine will find a sound output: a sound server's socket or a sound card.
+// Only Linux can tell; elsewhere a sound output is taken to exist.
+bool SoundDeviceAvailable();
+// The arguments the product adds to those it is given: "--quiet", since the decoders'
+// own log goes straight to the terminal, past the engine's log; and, without a sound
+// device, the engine's silent audio output, chosen once instead of trying the missing
+// device again for every recording and block of sound (unless an output was chosen).
+std::vector<std::string> ProductArguments(std::vector<std::string> extraArguments,
+                                          bool soundDevice);
+
 class VlcPlayer {
   public:
     // Loads libvlc from the system (libvlc.so.5, libvlc.dll or libvlc.dylib).
     // extraArguments are appended to the engine's arguments (tests use them for
-    // dummy outputs); the product passes none.
+    // dummy outputs); the product passes none. Without a sound device the engine is
+    // given its silent audio output (ProductArguments).
     explicit VlcPlayer(std::vector<std::string> extraArguments = {});
     // Uses the given entry points instead of a library (the test seam).
     VlcPlayer(const VlcApi& api, std::vector<std::string> extraArguments = {});
@@ -90,6 +110,12 @@ class VlcPlayer {
     // Makes a new engine with argument set `set`; 1 when one was made.
     int Recreate(int set);
 
+    // The engine's log callback: runs on the engine's threads. Warnings and errors reach
+    // lcEngine, each message (a module's format text) at most once a minute; the rest is
+    // dropped.
+    static void OnEngineLog(void* data, int level, const libvlc_log_t* context, const char* format,
+                            va_list arguments);
+
   private:
     // A new instance, player and event manager; attaches the kept callback when asked.
     bool CreateEngine(bool reattach);
@@ -111,6 +137,7 @@ class VlcPlayer {
     int argumentSet_ = 0;
     int volume_ = 200;
     float rate_ = 1.0f;
+    LogRateLimiter engineLog_;
 };
 
 }  // namespace lum

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QtGlobal>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdarg>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -116,6 +121,199 @@ TEST(VlcPlayerCallsTest, WithoutTheLibraryEverythingIsANoOp) {
     EXPECT_TRUE(calls.empty());
 }
 
+// ---- The engine's log: rate limit, routing into the program's log ----
+
+TEST(LogRateLimiterTest, EachTextAtMostOncePerInterval) {
+    auto now = std::chrono::steady_clock::time_point{};
+    LogRateLimiter limiter(std::chrono::seconds(60), [&] { return now; });
+    using Held = std::optional<std::size_t>;
+    const std::string audio = "alsa: cannot open ALSA device";
+    EXPECT_EQ(limiter.Admit(audio), Held(0));
+    EXPECT_EQ(limiter.Admit("main: Audio output failed"), Held(0));
+    now += std::chrono::seconds(59);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(limiter.Admit(audio), std::nullopt);
+    }
+    now += std::chrono::seconds(1);
+    // A minute after it was written it comes through again, with the count held back.
+    EXPECT_EQ(limiter.Admit(audio), Held(5));
+    EXPECT_EQ(limiter.Admit(audio), std::nullopt);
+    now += std::chrono::minutes(5);
+    EXPECT_EQ(limiter.Admit(audio), Held(1));
+    EXPECT_EQ(limiter.Admit("main: Audio output failed"), Held(0));
+}
+
+TEST(LogRateLimiterTest, FullTableForgetsOnlyWhatIsOld) {
+    auto now = std::chrono::steady_clock::time_point{};
+    LogRateLimiter limiter(
+        std::chrono::seconds(60), [&] { return now; }, 2);
+    EXPECT_TRUE(limiter.Admit("a"));
+    now += std::chrono::seconds(30);
+    EXPECT_TRUE(limiter.Admit("b"));
+    // No room and nothing old: a third text waits, the known ones are still limited.
+    EXPECT_FALSE(limiter.Admit("c"));
+    EXPECT_FALSE(limiter.Admit("a"));
+    now += std::chrono::seconds(30);
+    // "a" is a minute old and makes room; "b" is still remembered and limited.
+    EXPECT_TRUE(limiter.Admit("c"));
+    EXPECT_FALSE(limiter.Admit("b"));
+    EXPECT_FALSE(limiter.Admit("c"));
+}
+
+TEST(LogRateLimiterTest, ManyThreadsWriteOneTextOnce) {
+    LogRateLimiter limiter;
+    std::atomic<int> written{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 1000; ++i) {
+                written += limiter.Admit("decoder: late picture") ? 1 : 0;
+            }
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(written, 1);
+}
+
+// What reached the program's log, per category.
+struct LogLines {
+    static LogLines& Get() {
+        static LogLines lines;
+        return lines;
+    }
+    static void Handler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        LogLines& self = Get();
+        const std::lock_guard lock(self.mutex);
+        if (context.category != nullptr && std::string(context.category) == "lum.engine") {
+            self.engine.push_back({type, text.toStdString()});
+        } else {
+            self.other.push_back(text.toStdString());
+        }
+    }
+    std::vector<std::pair<QtMsgType, std::string>> Engine() {
+        const std::lock_guard lock(mutex);
+        return engine;
+    }
+    void Clear() {
+        const std::lock_guard lock(mutex);
+        engine.clear();
+        other.clear();
+    }
+    std::mutex mutex;
+    std::vector<std::pair<QtMsgType, std::string>> engine;
+    std::vector<std::string> other;
+};
+
+class EngineLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = qInstallMessageHandler(&LogLines::Handler);
+        LogLines::Get().Clear();
+    }
+    void TearDown() override { qInstallMessageHandler(previous_); }
+    QtMessageHandler previous_ = nullptr;
+};
+
+struct LogHook {
+    libvlc_log_cb callback = nullptr;
+    void* data = nullptr;
+};
+LogHook hook;
+
+void Emit(int level, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    // A non-null context makes the wrapper ask for the module's name.
+    hook.callback(hook.data, level, reinterpret_cast<const libvlc_log_t*>(&hook), format,
+                  arguments);
+    va_end(arguments);
+}
+
+TEST_F(EngineLogTest, WarningsAndErrorsOnceEachThroughTheEngineCategory) {
+    VlcApi api = RecordingApi();
+    api.log_set = [](libvlc_instance_t*, libvlc_log_cb cb, void* data) {
+        test::Log("log_set");
+        hook = {cb, data};
+    };
+    api.log_unset = [](libvlc_instance_t*) {
+        test::Log("log_unset");
+        hook = {};
+    };
+    calls.clear();
+    {
+        VlcPlayer player(api);
+        ASSERT_TRUE(player.Loaded());
+        // Hooked as soon as the instance exists, before anything can play.
+        EXPECT_EQ(calls, (std::vector<std::string>{
+                             "new [-I] [dummy] [--ignore-config] [--plugin-path=./plugins]",
+                             "log_set", "player_new", "volume 200"}));
+        ASSERT_NE(hook.callback, nullptr);
+        Emit(LIBVLC_DEBUG, "buffering %d%%", 50);
+        Emit(LIBVLC_NOTICE, "using %s", "xcb");
+        for (int i = 0; i < 200; ++i) {
+            Emit(LIBVLC_ERROR, "cannot open ALSA device \"%s\": %s", "default",
+                 "No such file or directory");
+            Emit(LIBVLC_WARNING, "picture is too late to be displayed (missing %d ms)", 40);
+        }
+        // The same message with other values is still the same message.
+        Emit(LIBVLC_WARNING, "picture is too late to be displayed (missing %d ms)", 80);
+        Emit(LIBVLC_WARNING, "STTS table of %u entries", 2u);
+        // A text longer than the buffer is cut, not overrun.
+        const std::string longText(5000, 'x');
+        Emit(LIBVLC_WARNING, "%s%s", longText.c_str(), "tail");
+        EXPECT_EQ(LogLines::Get().Engine(),
+                  (std::vector<std::pair<QtMsgType, std::string>>{
+                      {QtWarningMsg,
+                       "error: engine: cannot open ALSA device \"default\": No such file or "
+                       "directory"},
+                      {QtWarningMsg,
+                       "warning: engine: picture is too late to be displayed (missing 40 ms)"},
+                      {QtWarningMsg, "warning: engine: STTS table of 2 entries"},
+                      {QtWarningMsg, "warning: engine: " + std::string(1023, 'x')}}));
+
+        // A new engine is hooked again, and the old one unhooked before it goes.
+        player.Open("/card/a.MP4");
+        calls.clear();
+        ASSERT_EQ(player.Recreate(0), 1);
+        EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 6),
+                  (std::vector<std::string>{
+                      "media_release", "player_release", "log_unset", "release",
+                      "new [-I] [dummy] [--ignore-config] [--plugin-path=./plugins]", "log_set"}));
+        calls.clear();
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"player_release", "log_unset", "release"}));
+}
+
+TEST(ProductArgumentsTest, QuietAndSilentOutputOnlyWithoutASoundDevice) {
+    struct Case {
+        std::vector<std::string> given;
+        bool soundDevice;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {{}, true, {"--quiet"}},
+        {{}, false, {"--quiet", "--aout=adummy"}},
+        {{"--vout=vdummy"}, false, {"--vout=vdummy", "--quiet", "--aout=adummy"}},
+        {{"--aout=dummy"}, false, {"--aout=dummy", "--quiet"}},
+        {{"--aout", "pulse", "--quiet"}, false, {"--aout", "pulse", "--quiet"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ProductArguments(c.given, c.soundDevice), c.expected);
+    }
+}
+
+TEST(ProductArgumentsTest, SoundCardsFile) {
+    EXPECT_FALSE(AsoundCardsListed(""));
+    EXPECT_FALSE(AsoundCardsListed("--- no soundcards ---\n"));
+    EXPECT_TRUE(
+        AsoundCardsListed(" 0 [PCH            ]: HDA-Intel - HDA Intel PCH\n"
+                          "                      HDA Intel PCH at 0xf7f10000 irq 32\n"));
+    EXPECT_TRUE(AsoundCardsListed("\n 1 [Device         ]: USB-Audio - USB Audio Device\n"));
+    EXPECT_FALSE(AsoundCardsListed("   \n\n"));
+}
+
 // ---- The real engine, without a window: plays a short clip to its end ----
 
 struct Seen {
@@ -171,6 +369,42 @@ TEST(VlcPlayerEngineTest, PlaysARealRecordingToTheEnd) {
     EXPECT_GT(seen.timeReports, 0);
     EXPECT_NEAR(static_cast<double>(player.GetLength()), 2000.0, 150.0);
     player.Stop();
+}
+
+// The real engine's complaints about a file it cannot open reach the program's log, each
+// once, and none of its chatter below warnings.
+TEST_F(EngineLogTest, RealEngineComplaintsReachTheProgramLogOnce) {
+    test::TempDir dir;
+    const auto missing = dir.path() / "gone.MP4";
+    VlcPlayer player({"--aout=dummy", "--vout=vdummy", "--no-video-title-show"});
+    ASSERT_TRUE(player.Loaded());
+    Seen seen;
+    player.AttachEvents(Record, &seen);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        seen.failed = false;
+        player.Open(missing.string());
+        player.Play();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!seen.failed && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        player.Stop();
+        EXPECT_TRUE(seen.failed);
+    }
+    const auto lines = LogLines::Get().Engine();
+    // The file system's own complaint names the file.
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const auto& line) {
+        return line.second.find(missing.string()) != std::string::npos;
+    }));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].first, QtWarningMsg);
+        EXPECT_TRUE(lines[i].second.starts_with("error: ") ||
+                    lines[i].second.starts_with("warning: "))
+            << lines[i].second;
+        for (std::size_t j = 0; j < i; ++j) {
+            EXPECT_NE(lines[i].second, lines[j].second);
+        }
+    }
 }
 
 }  // namespace

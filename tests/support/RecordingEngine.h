@@ -108,6 +108,15 @@ inline VlcApi RecordingApi() {
     };
     a.video_get_width = [](libvlc_media_player_t*) { return 1920; };
     a.video_get_height = [](libvlc_media_player_t*) { return 1080; };
+    // The log hooks write nothing down, so the call lists above stay those of playback.
+    a.log_set = [](libvlc_instance_t*, libvlc_log_cb, void*) {};
+    a.log_unset = [](libvlc_instance_t*) {};
+    a.log_get_context = [](const libvlc_log_t*, const char** module, const char** file,
+                           unsigned* line) {
+        *module = "engine";
+        *file = nullptr;
+        *line = 0;
+    };
     return a;
 }
 
