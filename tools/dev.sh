@@ -11,6 +11,7 @@ PACKAGES=(
   libvlc-dev libvlc-bin vlc-plugin-base vlc-plugin-video-output ffmpeg xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
   libjs-leaflet fonts-noto-cjk imagemagick libimage-exiftool-perl chromium
+  qt6-translations-l10n
 )
 # Node.js and npm drive the browser test of the map page. Some machines carry their own Node.js
 # build, whose package conflicts with Debian's npm: then it is used as it is.

@@ -98,7 +98,8 @@ class CellDelegate : public QStyledItemDelegate {
 }  // namespace
 
 // Paints the list's own sort marks instead of the header's indicator, which would flip
-// itself on every click before the list has decided the direction.
+// itself on every click before the list has decided the direction. The mark is a small
+// triangle above the middle of the text, so it takes no room from the text beside it.
 class CLumFileListCtrl::Header : public QHeaderView {
   public:
     explicit Header(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
@@ -112,28 +113,36 @@ class CLumFileListCtrl::Header : public QHeaderView {
     }
 
     SortMark PaintedMark(int column) const {
-        QStyleOptionHeader option;
-        initStyleOptionForIndex(&option, column);
-        switch (option.sortIndicator) {
-            case QStyleOptionHeader::SortDown:
-                return SortMark::Down;
-            case QStyleOptionHeader::SortUp:
-                return SortMark::Up;
-            default:
-                return SortMark::None;
-        }
+        return column >= 0 && column < kColumnCount ? marks_[static_cast<std::size_t>(column)]
+                                                    : SortMark::None;
     }
 
   protected:
     void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override {
         QHeaderView::initStyleOptionForIndex(option, logicalIndex);
-        SortMark mark = SortMark::None;
-        if (logicalIndex >= 0 && logicalIndex < kColumnCount) {
-            mark = marks_[static_cast<std::size_t>(logicalIndex)];
+        option->sortIndicator = QStyleOptionHeader::None;
+    }
+
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        QHeaderView::paintSection(painter, rect, logicalIndex);
+        const SortMark mark = PaintedMark(logicalIndex);
+        if (mark == SortMark::None || !rect.isValid()) {
+            return;
         }
-        option->sortIndicator = mark == SortMark::Down ? QStyleOptionHeader::SortDown
-                                : mark == SortMark::Up ? QStyleOptionHeader::SortUp
-                                                       : QStyleOptionHeader::None;
+        // 7 by 4 pixels; the down mark points down, the up mark up.
+        const QPointF centre(rect.center().x() + 0.5, rect.top() + 1.0);
+        const qreal tip = mark == SortMark::Down ? 4.0 : 0.0;
+        const qreal base = 4.0 - tip;
+        const QPointF corners[3] = {centre + QPointF(-3.5, base), centre + QPointF(3.5, base),
+                                    centre + QPointF(0.0, tip)};
+        painter->save();
+        // The style may leave an empty clip region behind after drawing the section.
+        painter->setClipRect(rect);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(palette().color(QPalette::ButtonText));
+        painter->drawPolygon(corners, 3);
+        painter->restore();
     }
 
   private:
@@ -175,10 +184,8 @@ CLumFileListCtrl::CLumFileListCtrl(CLumSettings& settings, QWidget* parent)
 }
 
 void CLumFileListCtrl::SetUp() {
-    const int outer = width();
-    for (int c = 0; c < kColumnCount; ++c) {
-        setColumnWidth(c, outer * kWidthPercent[static_cast<std::size_t>(c)] / 100);
-    }
+    setUpWidth_ = width();
+    FitColumns();
     for (int c = 0; c < kColumnCount; ++c) {
         header_->SetMark(c, SortMark::None);
     }
@@ -193,6 +200,58 @@ void CLumFileListCtrl::ReLabel() {
         labels << QString::fromStdString(settings_.LoadUiString(id));
     }
     setHeaderLabels(labels);
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = topLevelItem(row);
+        const QVariant kind = item->data(1, kKindStringIdRole);
+        if (kind.isValid()) {
+            item->setText(1, QString::fromStdString(settings_.LoadUiString(kind.toInt())));
+        }
+    }
+    if (setUpWidth_ > 0) {
+        FitColumns();
+    }
+}
+
+void CLumFileListCtrl::FitColumns() {
+    std::array<int, kColumnCount> widths{};
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        widths[c] = setUpWidth_ * kWidthPercent[c] / 100;
+    }
+    // What a header needs: its text and the style's margins (the sort mark sits above it).
+    const auto headerNeed = [this](int column) {
+        QStyleOptionHeader option;
+        option.initFrom(header_);
+        option.state |= QStyle::State_Horizontal;
+        option.orientation = Qt::Horizontal;
+        option.section = column;
+        option.text = headerItem()->text(column);
+        option.fontMetrics = header_->fontMetrics();
+        return header_->style()
+            ->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), header_)
+            .width();
+    };
+    // The name column keeps room for a name with the camera's date in front.
+    const int nameNeed = std::max(
+        headerNeed(0),
+        fontMetrics().horizontalAdvance(QStringLiteral("[2016/05/17-14:03.27] S0517001.AVI")) +
+            2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 2);
+    // Room the columns leave free beside a vertical scroll bar, then the name column's
+    // room beyond its own need, go to a header that would be cut.
+    int free = setUpWidth_ - 2 * frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent) -
+               (widths[0] + widths[1] + widths[2]);
+    for (int c = 1; c < kColumnCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        int missing = std::max(0, headerNeed(c) - widths[i]);
+        const int fromFree = std::clamp(missing, 0, std::max(0, free));
+        free -= fromFree;
+        missing -= fromFree;
+        const int fromName = std::min(missing, std::max(0, widths[0] - nameNeed));
+        widths[0] -= fromName;
+        widths[i] += fromFree + fromName;
+    }
+    for (int c = 0; c < kColumnCount; ++c) {
+        setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+    }
 }
 
 CLumFileListCtrl::SortMark CLumFileListCtrl::HeaderSortMark(int column) const {
@@ -246,8 +305,9 @@ int CLumFileListCtrl::AddRow(int entryIndex, std::string_view folder, std::strin
     (void)folder;  // carried by the catalogue's interface, not shown
     auto* item = new FileListItem;
     item->setText(0, NameText(fileName, hasSideText, startTime));
-    item->setText(1, QString::fromStdString(settings_.LoadUiString(
-                         KindStringId(KindOf(fileName, flags, hasSideText)))));
+    const int kind = KindStringId(KindOf(fileName, flags, hasSideText));
+    item->setText(1, QString::fromStdString(settings_.LoadUiString(kind)));
+    item->setData(1, kKindStringIdRole, kind);
     item->setText(2, SizeText(fileSize));
     item->setData(0, kItemDataRole, entryIndex);
     if (collectingRows_) {

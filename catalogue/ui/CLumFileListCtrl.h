@@ -25,6 +25,8 @@ class CLumFileListCtrl : public QTreeWidget, public IFileListView {
     static constexpr int kItemDataRole = Qt::UserRole;
     // Rows marked as the current recording.
     static constexpr int kDropHighlightRole = Qt::UserRole + 1;
+    // The string id of the kind shown in column 1, so a language change can re-label it.
+    static constexpr int kKindStringIdRole = Qt::UserRole + 2;
     // COLORREF 0x202020: the same grey in either byte order.
     static constexpr QRgb kBorderColour = 0x202020;
 
@@ -37,7 +39,8 @@ class CLumFileListCtrl : public QTreeWidget, public IFileListView {
     // Column widths from the list's current outer width; sort state back to column 0 with
     // the down mark and the next click on column 0 descending. Run once the list is placed.
     void SetUp();
-    // Header texts again in the current language; widths, order and rows stay.
+    // Header texts and the kind of every row again in the current language, and the column
+    // widths of set-up again for them; order and rows stay.
     void ReLabel();
 
     int SortColumn() const { return sortColumn_; }
@@ -80,6 +83,9 @@ class CLumFileListCtrl : public QTreeWidget, public IFileListView {
 
   private:
     void OnHeaderClicked(int column);
+    // The widths of set-up (55, 22 and 16 % of the outer width), except that a column whose
+    // header would be cut, sort mark included, is widened at the cost of the name column.
+    void FitColumns();
     QTreeWidgetItem* ItemOfData(int itemData) const;
     // Rows made between BeginRows and EndRows, added to the list in one step:
     // twenty thousand single inserts would hold the window for a second.
@@ -91,6 +97,7 @@ class CLumFileListCtrl : public QTreeWidget, public IFileListView {
     Header* header_;
     int sortColumn_ = 0;
     bool sortAscending_ = false;
+    int setUpWidth_ = 0;
 };
 
 }  // namespace lum

@@ -238,11 +238,13 @@ CMediaOpenDialog::CMediaOpenDialog(const std::vector<VolumeInfo>& volumes, CLumS
         control->setGeometry(rect);
     };
     setFixedSize(DialogUnitsToPixelsX(kWidthUnits), DialogUnitsToPixelsY(kHeightUnits));
+    UseTemplateFont(this);
     setWindowTitle(text(104));
 
     auto* disk = new QRadioButton(text(111), this);
     place(disk, kIdRadioDisk, DialogRect(7, 29, 52, 10));
-    place(drives_, kIdDriveCombo, DialogRect(61, 27, 92, 14));
+    // As wide as the path boxes below it: a mount point is a path, not a drive letter.
+    place(drives_, kIdDriveCombo, DialogRect(61, 27, 264, 14));
     auto* file = new QRadioButton(text(113), this);
     place(file, kIdRadioFile, DialogRect(8, 52, 51, 10));
     place(fileEdit_, kIdFileEdit, DialogRect(61, 48, 264, 14));

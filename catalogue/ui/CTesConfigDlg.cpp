@@ -41,6 +41,7 @@ CTesConfigDlg::CTesConfigDlg(CLumSettings& settings, QWidget* parent)
         control->setGeometry(rect);
     };
     setFixedSize(DialogUnitsToPixelsX(kWidthUnits), DialogUnitsToPixelsY(kHeightUnits));
+    UseTemplateFont(this);
     place(mapGroup_, kIdMapGroup, DialogRect(6, 3, 134, 83));
     place(mapCombo_, kIdMapCombo, DialogRect(22, 23, 98, 17));
     place(mapApply_, kIdMapApply, DialogRect(29, 55, 84, 14));
@@ -85,6 +86,7 @@ void CTesConfigDlg::SetTexts() {
     languageApply_->setText(text(109));
     mapGroup_->setTitle(text(115));
     languageGroup_->setTitle(text(114));
+    mapCombo_->setItemText(0, text(kMapEntryStringId));
 }
 
 void CTesConfigDlg::SelectMapEntry(int option) {

@@ -1,5 +1,6 @@
 #include "catalogue/ui/DialogUnits.h"
 
+#include <QFont>
 #include <QVariant>
 #include <QWidget>
 
@@ -16,6 +17,12 @@ void SetControlId(QWidget* control, int id) {
 int ControlIdOf(const QWidget* control) {
     const QVariant id = control->property(kControlIdProperty);
     return id.isValid() ? id.toInt() : 0;
+}
+
+void UseTemplateFont(QWidget* dialog) {
+    QFont font = dialog->font();
+    font.setPixelSize(kTemplateFontPixels);
+    dialog->setFont(font);
 }
 
 QWidget* FindControl(const QWidget* parent, int id) {

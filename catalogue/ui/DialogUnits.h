@@ -20,6 +20,12 @@ constexpr QRect DialogRect(int x, int y, int width, int height) {
                  DialogUnitsToPixelsY(height));
 }
 
+// The templates are laid out for an 8-point dialog font, 11 pixels on a 96-dpi screen:
+// at the desktop's own, often larger, size, labels would outgrow their controls.
+inline constexpr int kTemplateFontPixels = 11;
+// Gives a dialog whose children are placed in dialog units the font they were laid out for.
+void UseTemplateFont(QWidget* dialog);
+
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 

@@ -1,9 +1,12 @@
 // The configuration dialog offscreen: what each button writes to the settings file, in
 // which order it tells the main window, and its own texts following the language.
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 #include <fstream>
 #include <memory>
@@ -11,6 +14,8 @@
 #include "catalogue/core/StringTables.h"
 #include "catalogue/ui/CTesConfigDlg.h"
 #include "catalogue/ui/DialogUnits.h"
+#include "catalogue/ui/QtTranslations.h"
+#include "tests/support/TextFits.h"
 
 using namespace lum;
 using D = CTesConfigDlg;
@@ -102,7 +107,8 @@ class ConfigDialogTest : public QObject {
         auto* maps = Control<QComboBox>(dialog, D::kIdMapCombo);
         QCOMPARE(maps->count(), 1);
         QCOMPARE(maps->currentIndex(), 0);
-        QCOMPARE(maps->itemText(0), language == 0 ? QString("Google Map") : Japanese(105));
+        // The map shown is OpenStreetMap's, whatever the language.
+        QCOMPARE(maps->itemText(0), QString("OpenStreetMap"));
         if (language == 0) {
             QCOMPARE(TextsOf(dialog), kEnglish);
         } else {
@@ -110,6 +116,41 @@ class ConfigDialogTest : public QObject {
         }
         // Opening writes nothing.
         QCOMPARE(Stored("LANGID"), std::string(language == 1 ? "JPN" : "<none>"));
+    }
+
+    void textsFitTheirControls_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::newRow("English") << QByteArray("[UI]\nLANGID=ENG\n");
+        QTest::newRow("Japanese") << QByteArray("[UI]\nLANGID=JPN\n");
+    }
+    void textsFitTheirControls() {
+        QFETCH(QByteArray, ini);
+        WriteIni(ini.constData());
+        auto settings = Settings();
+        D dialog(*settings);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QStringList misfits = test::TextsThatDoNotFit(dialog);
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join("; ")));
+    }
+
+    // Qt's own buttons and pickers follow the interface language, and switch back.
+    void qtTextsFollowTheLanguage() {
+        const auto cancelButton = [] {
+            QMessageBox box(QMessageBox::Warning, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+            return box.button(QMessageBox::Cancel)->text();
+        };
+        const auto pickerLabel = [] { return QFileDialog::tr("Directory:"); };
+        QCOMPARE(cancelButton(), QString("Cancel"));
+        ApplyQtTranslations(kLangIdJapanese);
+        ApplyQtTranslations(kLangIdJapanese);  // replaces, never stacks
+        QCOMPARE(cancelButton(), QString("キャンセル"));
+        QCOMPARE(pickerLabel(), QString("ディレクトリ:"));
+        QCOMPARE(qApp->findChildren<QTranslator*>().size(), 1);
+        ApplyQtTranslations(kLangIdEnglish);
+        QCOMPARE(cancelButton(), QString("Cancel"));
+        QCOMPARE(pickerLabel(), QString("Directory:"));
+        QVERIFY(qApp->findChildren<QTranslator*>().isEmpty());
     }
 
     void languageApplySwitchesAtOnceAndCancelKeepsIt() {

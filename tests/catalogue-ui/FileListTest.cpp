@@ -2,6 +2,7 @@
 // double-clicks after sorting, re-labelling and the current recording's highlight.
 #include <QHeaderView>
 #include <QSignalSpy>
+#include <QStyleOptionHeader>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <limits>
@@ -333,23 +334,86 @@ class FileListTest : public QObject {
         QCOMPARE(plays.takeFirst().at(0).toInt(), -1);
     }
 
-    void reLabelFollowsTheLanguageAndKeepsRows() {
+    void reLabelFollowsTheLanguageAtOnce() {
         auto settings = Settings();
         CLumFileListCtrl list(*settings);
         list.resize(400, 200);
         list.SetUp();
-        Fill(list, {{0, "EMER140101-090000.MOV", kMB}});
+        Fill(list, {{0, "EMER140101-090000.MOV", kMB},
+                    {1, "PARK140101-090100.MOV", kMB},
+                    {2, "FILE140101-090200.MOV", 2 * kMB}});
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        ClickHeader(list, 2);
+        const QList<int> order = ItemData(list);
         settings->SetLanguage(kLanguageJapanese);
         const QTreeWidgetItem* header = list.headerItem();
         QCOMPARE(header->text(0), QString("File Name"));
         list.ReLabel();
         QCOMPARE((QStringList{header->text(0), header->text(1), header->text(2)}),
                  (QStringList{"ファイル名", "録画種別", "ファイルサイズ"}));
+        // The kinds follow at once; names, sizes, order and the sort state stay.
+        QCOMPARE(ItemData(list), order);
+        QStringList kinds;
+        for (const int entry : order) {
+            kinds << list.topLevelItem(list.RowOfItemData(entry))->text(1);
+        }
+        QCOMPARE(kinds, (QStringList{"緊急", "駐車", "通常"}));
+        QCOMPARE(list.topLevelItem(list.RowOfItemData(2))->text(2), QString(" 2 MB"));
+        QCOMPARE(Marks(list), (QList<Mark>{Mark::None, Mark::None, Mark::Down}));
+        QCOMPARE(list.columnCount(), 3);
+
+        settings->SetLanguage(kLanguageEnglish);
+        list.ReLabel();
+        QCOMPARE(list.topLevelItem(list.RowOfItemData(0))->text(1), QString("Emergency"));
         QCOMPARE((QList<int>{list.columnWidth(0), list.columnWidth(1), list.columnWidth(2)}),
                  (QList<int>{220, 88, 64}));
-        // Rows keep the language they were added in until the next fill.
-        QCOMPARE(list.topLevelItem(0)->text(1), QString("Emergency"));
-        QCOMPARE(list.columnCount(), 3);
+    }
+
+    // At the window's list width every header and every kind of cell text fits its column
+    // in the font the list draws with, and the columns fit beside a vertical scroll bar.
+    void textsFitTheirColumns_data() {
+        QTest::addColumn<int>("language");
+        QTest::newRow("English") << kLanguageEnglish;
+        QTest::newRow("Japanese") << kLanguageJapanese;
+    }
+    void textsFitTheirColumns() {
+        QFETCH(int, language);
+        auto settings = Settings();
+        settings->SetLanguage(language);
+        CLumFileListCtrl list(*settings);
+        list.resize(400, 200);
+        list.SetUp();
+        Fill(list, {{0, "EMER140101-090000.MOV", 5120 * kMB},
+                    {1, "MANU140101-090100.MOV", kMB},
+                    {2, "PARK140101-090200.MOV", kMB},
+                    {3, "FILE140101-090300.MOV", kMB},
+                    {4, "SOS_0001.MP4", kMB},
+                    {5, "S0517001.AVI", kMB, 0, 1, 1463461407}});
+        QHeaderView* header = list.header();
+        const QStyle* style = header->style();
+        int total = 0;
+        for (int c = 0; c < 3; ++c) {
+            QStyleOptionHeader option;
+            option.initFrom(header);
+            option.state |= QStyle::State_Horizontal;
+            option.orientation = Qt::Horizontal;
+            option.rect = QRect(0, 0, list.columnWidth(c), header->height());
+            option.text = list.headerItem()->text(c);
+            const QRect label = style->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+            QVERIFY2(header->fontMetrics().horizontalAdvance(option.text) <= label.width(),
+                     qPrintable(option.text));
+            const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+            for (int row = 0; row < list.RowCount(); ++row) {
+                const QString cell = list.topLevelItem(row)->text(c);
+                QVERIFY2(
+                    list.fontMetrics().horizontalAdvance(cell) + 2 * margin <= list.columnWidth(c),
+                    qPrintable(cell));
+            }
+            total += list.columnWidth(c);
+        }
+        QVERIFY(total <= 400 - 2 * list.frameWidth() -
+                             list.style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     }
 
     void catalogueHighlightsItsCurrentRecordingAfterTheListSorted() {

@@ -13,6 +13,7 @@
 
 #include "catalogue/ui/CMediaOpenDialog.h"
 #include "catalogue/ui/DialogUnits.h"
+#include "tests/support/TextFits.h"
 
 using namespace lum;
 using D = CMediaOpenDialog;
@@ -93,6 +94,21 @@ class MediaOpenDialogTest : public QObject {
         QVERIFY(Control<QPushButton>(dialog, kIdOk)->isDefault());
         QVERIFY(Control<QRadioButton>(dialog, D::kIdRadioDisk)->isChecked());
         QCOMPARE(dialog.CheckedChoice(), kChoiceDisk);
+    }
+
+    void textsFitTheirControls_data() {
+        QTest::addColumn<int>("language");
+        QTest::newRow("English") << kLanguageEnglish;
+        QTest::newRow("Japanese") << kLanguageJapanese;
+    }
+    void textsFitTheirControls() {
+        QFETCH(int, language);
+        settings_->SetLanguage(language);
+        D dialog({Volume("/media/user/DVR", "DVR", "vfat")}, *settings_);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QStringList misfits = test::TextsThatDoNotFit(dialog);
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join("; ")));
     }
 
     void textsInJapanese() {
