@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -328,10 +329,16 @@ void CMediaOpenDialog::accept() {
     choice_.drive = selected >= 0 ? ToUtf8(drives_->itemData(selected).toString()) : std::string();
 #endif
     choice_.folderPath = ToUtf8(folderEdit_->text());
-    if (choice_.choice == kChoiceFolder && !QFileInfo(folderEdit_->text()).isDir()) {
+    const QString folder = folderEdit_->text();
+    if (choice_.choice == kChoiceFolder && !QFileInfo(folder).isDir()) {
+        // The missing folder by name, as the window names it; with none chosen, the
+        // plain sentence.
+        const QString text =
+            folder.isEmpty() ? QString::fromStdString(settings_.LoadUiString(132))
+                             : QString::fromStdString(settings_.LoadUiString(201))
+                                   .replace(QLatin1String("%s"), QDir::toNativeSeparators(folder));
         if (warning_) {
-            warning_(this, QString::fromStdString(settings_.LoadUiString(131)),
-                     QString::fromStdString(settings_.LoadUiString(132)));
+            warning_(this, QString::fromStdString(settings_.LoadUiString(131)), text);
         }
         return;
     }

@@ -248,16 +248,20 @@ class MediaOpenDialogTest : public QObject {
     void okOnAMissingFolderWarnsAndStaysOpen_data() {
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<QString>("none");
         QTest::newRow("English") << kLanguageEnglish << "Warning"
+                                 << "%1 does not exist."
                                  << "Folder is not exist.";
         QTest::newRow("Japanese") << kLanguageJapanese << "警告"
+                                  << "%1 が見つかりません。"
                                   << "フォルダーが存在しません。";
     }
     void okOnAMissingFolderWarnsAndStaysOpen() {
         QFETCH(int, language);
         QFETCH(QString, caption);
-        QFETCH(QString, text);
+        QFETCH(QString, missing);
+        QFETCH(QString, none);
         settings_->SetLanguage(language);
         auto gone = std::make_unique<QTemporaryDir>();
         settings_->WriteLastFolder(gone->path().toStdString());
@@ -266,14 +270,15 @@ class MediaOpenDialogTest : public QObject {
         dialog.SetWarning([&](QWidget* owner, const QString& c, const QString& t) {
             warned.append({owner, c, t});
         });
-        QCOMPARE(Control<QLineEdit>(dialog, D::kIdFolderEdit)->text(), gone->path());
+        const QString path = gone->path();
+        QCOMPARE(Control<QLineEdit>(dialog, D::kIdFolderEdit)->text(), path);
         gone.reset();  // the folder disappears while the dialog is open
         dialog.open();
         Click(dialog, kIdOk);
         QCOMPARE(warned.size(), 1);
         QCOMPARE(warned[0].owner, &dialog);
         QCOMPARE(warned[0].caption, caption);
-        QCOMPARE(warned[0].text, text);
+        QCOMPARE(warned[0].text, missing.arg(QDir::toNativeSeparators(path)));
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
 
@@ -282,6 +287,7 @@ class MediaOpenDialogTest : public QObject {
         Control<QLineEdit>(dialog, D::kIdFolderEdit)->clear();
         Click(dialog, kIdOk);
         QCOMPARE(warned.size(), 2);
+        QCOMPARE(warned[1].text, none);
         QVERIFY(dialog.isVisible());
 
         // A folder that exists closes it.
