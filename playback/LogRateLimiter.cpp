@@ -1,9 +1,15 @@
 #include "playback/LogRateLimiter.h"
 
+#include <algorithm>
 #include <iterator>
 #include <utility>
 
 namespace lum {
+
+namespace {
+// The longest wait, in intervals: a message still coming after an hour shows once an hour.
+constexpr int kLongestWait = 64;
+}  // namespace
 
 LogRateLimiter::LogRateLimiter(std::chrono::milliseconds interval, Clock clock,
                                std::size_t capacity)
@@ -15,23 +21,23 @@ std::optional<std::size_t> LogRateLimiter::Admit(std::string_view message) {
     const auto found = seen_.find(std::string(message));
     if (found != seen_.end()) {
         Seen& seen = found->second;
-        if (now - seen.lastWritten < interval_) {
+        if (now - seen.lastWritten < seen.wait) {
             ++seen.heldBack;
             return std::nullopt;
         }
         const std::size_t heldBack = seen.heldBack;
-        seen = {now, 0};
+        seen = {now, 0, std::min(seen.wait * 2, interval_ * kLongestWait)};
         return heldBack;
     }
     if (seen_.size() >= capacity_) {
         for (auto it = seen_.begin(); it != seen_.end();) {
-            it = now - it->second.lastWritten >= interval_ ? seen_.erase(it) : std::next(it);
+            it = now - it->second.lastWritten >= it->second.wait ? seen_.erase(it) : std::next(it);
         }
         if (seen_.size() >= capacity_) {
             return std::nullopt;
         }
     }
-    seen_.emplace(std::string(message), Seen{now, 0});
+    seen_.emplace(std::string(message), Seen{now, 0, interval_});
     return 0;
 }
 

@@ -1,6 +1,8 @@
-// Lets each distinct message through at most once per interval, so an engine that
-// repeats a complaint many times a second leaves one line a minute. Safe to call from
-// any thread; Qt-free so it can be tested with a clock of its own.
+// Lets each distinct message through at most once per interval, and less often the longer
+// it goes on: after its n-th showing a message waits interval x 2^(n-1), at most 64
+// intervals. An engine that repeats a complaint many times a second, or once for every
+// recording, leaves a handful of lines an hour instead of a terminal full. Safe to call
+// from any thread; Qt-free so it can be tested with a clock of its own.
 #pragma once
 
 #include <chrono>
@@ -33,6 +35,8 @@ class LogRateLimiter {
     struct Seen {
         std::chrono::steady_clock::time_point lastWritten;
         std::size_t heldBack = 0;
+        // How long this message waits before it may be written again.
+        std::chrono::milliseconds wait;
     };
 
     std::chrono::milliseconds interval_;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -100,18 +101,42 @@ bool SoundDeviceAvailable() {
 #endif
 }
 
+bool ScreenSaverControllable() {
+#if defined(__linux__)
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        return true;
+    }
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"))) {
+        return true;
+    }
+    return !QStandardPaths::findExecutable(QStringLiteral("xset")).isEmpty();
+#else
+    return true;
+#endif
+}
+
+MachineOutputs ProbeMachineOutputs() {
+    return {SoundDeviceAvailable(), ScreenSaverControllable()};
+}
+
 std::vector<std::string> ProductArguments(std::vector<std::string> extraArguments,
-                                          bool soundDevice) {
-    const auto given = [&](std::string_view prefix) {
-        return std::any_of(extraArguments.begin(), extraArguments.end(),
-                           [&](const std::string& a) { return a.starts_with(prefix); });
+                                          const MachineOutputs& machine) {
+    const auto given = [&](std::string_view option) {
+        return std::any_of(extraArguments.begin(), extraArguments.end(), [&](const std::string& a) {
+            return a.find(option) != std::string::npos;
+        });
     };
     const bool aoutChosen = given("--aout");
+    const bool screenSaverChosen = given("disable-screensaver");
     if (!given("--quiet")) {
         extraArguments.push_back("--quiet");
     }
-    if (!soundDevice && !aoutChosen) {
+    if (!machine.soundDevice && !aoutChosen) {
         extraArguments.push_back("--aout=adummy");
+    }
+    if (!machine.screenSaverControl && !screenSaverChosen) {
+        extraArguments.push_back("--no-disable-screensaver");
     }
     return extraArguments;
 }
@@ -174,7 +199,7 @@ VlcApi ResolveAll(QLibrary& library) {
 
 VlcPlayer::VlcPlayer(std::vector<std::string> extraArguments)
     : library_(std::make_unique<QLibrary>(QString::fromLatin1(kLibraryName))),
-      extraArguments_(ProductArguments(std::move(extraArguments), SoundDeviceAvailable())) {
+      extraArguments_(ProductArguments(std::move(extraArguments), ProbeMachineOutputs())) {
     if (!library_->load()) {
         loaded_ = false;
         return;

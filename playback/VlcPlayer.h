@@ -62,19 +62,33 @@ bool AsoundCardsListed(std::string_view cardsText);
 // Whether the engine will find a sound output: a sound server's socket or a sound card.
 // Only Linux can tell; elsewhere a sound output is taken to exist.
 bool SoundDeviceAvailable();
+// Whether the engine can keep the screen awake while a recording plays: through the
+// desktop's session bus, or the xset tool the xdg-screensaver script falls back on.
+// Only Linux can tell; elsewhere it is taken to work.
+bool ScreenSaverControllable();
+
+// What the machine offers the engine, looked up once at start-up.
+struct MachineOutputs {
+    bool soundDevice = true;
+    bool screenSaverControl = true;
+};
+MachineOutputs ProbeMachineOutputs();
+
 // The arguments the product adds to those it is given: "--quiet", since the decoders'
-// own log goes straight to the terminal, past the engine's log; and, without a sound
-// device, the engine's silent audio output, chosen once instead of trying the missing
-// device again for every recording and block of sound (unless an output was chosen).
+// own log goes straight to the terminal, past the engine's log; without a sound device,
+// the engine's silent audio output, chosen once instead of trying the missing device
+// again for every recording and block of sound (unless an output was chosen); and where
+// the screen saver cannot be reached, no attempt to hold it off, which would only fail
+// aloud at every start and stop of a recording.
 std::vector<std::string> ProductArguments(std::vector<std::string> extraArguments,
-                                          bool soundDevice);
+                                          const MachineOutputs& machine);
 
 class VlcPlayer {
   public:
     // Loads libvlc from the system (libvlc.so.5, libvlc.dll or libvlc.dylib).
     // extraArguments are appended to the engine's arguments (tests use them for
-    // dummy outputs); the product passes none. Without a sound device the engine is
-    // given its silent audio output (ProductArguments).
+    // dummy outputs); the product passes none. The machine's outputs decide a few more
+    // (ProductArguments).
     explicit VlcPlayer(std::vector<std::string> extraArguments = {});
     // Uses the given entry points instead of a library (the test seam).
     VlcPlayer(const VlcApi& api, std::vector<std::string> extraArguments = {});
@@ -111,8 +125,8 @@ class VlcPlayer {
     int Recreate(int set);
 
     // The engine's log callback: runs on the engine's threads. Warnings and errors reach
-    // lcEngine, each message (a module's format text) at most once a minute; the rest is
-    // dropped.
+    // lcEngine, each message (a module's format text) at most once a minute, and less often
+    // while it goes on (LogRateLimiter); the rest is dropped.
     static void OnEngineLog(void* data, int level, const libvlc_log_t* context, const char* format,
                             va_list arguments);
 

@@ -63,6 +63,9 @@ VlcApi StandInEngine() {
     a.video_take_snapshot = zero;
     a.video_get_width = zero;
     a.video_get_height = zero;
+    a.log_set = none;
+    a.log_unset = none;
+    a.log_get_context = none;
     return a;
 }
 

@@ -123,7 +123,7 @@ TEST(VlcPlayerCallsTest, WithoutTheLibraryEverythingIsANoOp) {
 
 // ---- The engine's log: rate limit, routing into the program's log ----
 
-TEST(LogRateLimiterTest, EachTextAtMostOncePerInterval) {
+TEST(LogRateLimiterTest, OncePerIntervalThenLessOften) {
     auto now = std::chrono::steady_clock::time_point{};
     LogRateLimiter limiter(std::chrono::seconds(60), [&] { return now; });
     using Held = std::optional<std::size_t>;
@@ -137,10 +137,33 @@ TEST(LogRateLimiterTest, EachTextAtMostOncePerInterval) {
     now += std::chrono::seconds(1);
     // A minute after it was written it comes through again, with the count held back.
     EXPECT_EQ(limiter.Admit(audio), Held(5));
+    // Then it waits two minutes, then four.
+    now += std::chrono::seconds(119);
     EXPECT_EQ(limiter.Admit(audio), std::nullopt);
-    now += std::chrono::minutes(5);
+    now += std::chrono::seconds(1);
     EXPECT_EQ(limiter.Admit(audio), Held(1));
+    now += std::chrono::seconds(239);
+    EXPECT_EQ(limiter.Admit(audio), std::nullopt);
+    now += std::chrono::seconds(1);
+    EXPECT_EQ(limiter.Admit(audio), Held(1));
+    // Each message keeps its own pace.
     EXPECT_EQ(limiter.Admit("main: Audio output failed"), Held(0));
+    // The wait doubles up to 64 minutes: a message that never stops shows once an hour.
+    std::vector<int> shownAt;
+    for (int second = 1; second <= 10 * 3600; ++second) {
+        now += std::chrono::seconds(1);
+        if (limiter.Admit(audio)) {
+            shownAt.push_back(second);
+        }
+    }
+    std::vector<int> gaps;
+    for (std::size_t i = 1; i < shownAt.size(); ++i) {
+        gaps.push_back(shownAt[i] - shownAt[i - 1]);
+    }
+    EXPECT_EQ(shownAt.front(), 480);
+    EXPECT_EQ(std::vector<int>(gaps.begin(), gaps.begin() + 4),
+              (std::vector<int>{960, 1920, 3840, 3840}));
+    EXPECT_EQ(gaps.back(), 3840);
 }
 
 TEST(LogRateLimiterTest, FullTableForgetsOnlyWhatIsOld) {
@@ -286,21 +309,28 @@ TEST_F(EngineLogTest, WarningsAndErrorsOnceEachThroughTheEngineCategory) {
     EXPECT_EQ(calls, (std::vector<std::string>{"player_release", "log_unset", "release"}));
 }
 
-TEST(ProductArgumentsTest, QuietAndSilentOutputOnlyWithoutASoundDevice) {
+TEST(ProductArgumentsTest, WhatTheMachineLacksIsNotTriedAgainAndAgain) {
     struct Case {
         std::vector<std::string> given;
-        bool soundDevice;
+        MachineOutputs machine;
         std::vector<std::string> expected;
     };
+    const MachineOutputs full{true, true};
     const Case cases[] = {
-        {{}, true, {"--quiet"}},
-        {{}, false, {"--quiet", "--aout=adummy"}},
-        {{"--vout=vdummy"}, false, {"--vout=vdummy", "--quiet", "--aout=adummy"}},
-        {{"--aout=dummy"}, false, {"--aout=dummy", "--quiet"}},
-        {{"--aout", "pulse", "--quiet"}, false, {"--aout", "pulse", "--quiet"}},
+        {{}, full, {"--quiet"}},
+        {{}, {false, true}, {"--quiet", "--aout=adummy"}},
+        {{}, {true, false}, {"--quiet", "--no-disable-screensaver"}},
+        {{"--vout=vdummy"},
+         {false, false},
+         {"--vout=vdummy", "--quiet", "--aout=adummy", "--no-disable-screensaver"}},
+        // What the caller chose stands.
+        {{"--aout=dummy", "--disable-screensaver"},
+         {false, false},
+         {"--aout=dummy", "--disable-screensaver", "--quiet"}},
+        {{"--aout", "pulse", "--quiet"}, {false, true}, {"--aout", "pulse", "--quiet"}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ProductArguments(c.given, c.soundDevice), c.expected);
+        EXPECT_EQ(ProductArguments(c.given, c.machine), c.expected);
     }
 }
 
