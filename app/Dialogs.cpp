@@ -6,6 +6,7 @@
 #include "catalogue/ui/CLumFileListCtrl.h"
 #include "catalogue/ui/CMediaOpenDialog.h"
 #include "catalogue/ui/CTesConfigDlg.h"
+#include "catalogue/ui/QtTranslations.h"
 #include "playback/ScanPanel.h"
 #include "views/map/CHtmlMapDlg.h"
 
@@ -68,6 +69,7 @@ void CLumDlg::ReloadMap() {
 }
 
 void CLumDlg::OnLanguageChanged(int) {
+    ApplyQtTranslations(settings_.LangId());
     fileList_->ReLabel();
     RegisterTooltips();
     notice_->setText(QString::fromStdString(LoadUiString(156)));

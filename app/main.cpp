@@ -7,6 +7,7 @@
 
 #include "app/CLumDlg.h"
 #include "catalogue/core/CLumSettings.h"
+#include "catalogue/ui/QtTranslations.h"
 #include "playback/VlcPlayer.h"
 #include "views/CTesToolTipCtrl.h"
 
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     app.setStyleSheet(lum::CTesToolTipCtrl::BalloonStyleSheet());
 
     lum::CLumSettings& settings = lum::CLumSettings::Instance();
+    // Qt's own dialogs (file and folder pickers, message-box buttons) in the interface language.
+    lum::ApplyQtTranslations(settings.LangId());
     lum::CLumDlg window(settings, std::make_unique<lum::VlcPlayer>());
     window.InitDialog();
     window.show();
