@@ -15,7 +15,7 @@ QImage LoadSkin(int number);
 QImage HotImage(const QImage& source);
 QImage GreyImage(const QImage& source);
 
-// Fonts of the design, asked for first, then the nearest on this machine.
+// The skin's own fonts, asked for first, then the nearest on this machine.
 QFont DialFont(int pixelSize);
 QFont GothicFont(int pixelSize);
 

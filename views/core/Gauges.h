@@ -13,7 +13,8 @@ struct Rgb {
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
-// The design's colours are Windows COLORREF values, 0x00BBGGRR: red is the low byte.
+// Colours are kept as Windows COLORREF values, 0x00BBGGRR (red is the low byte), the form
+// the skin's colour tables were written in.
 constexpr Rgb FromColorRef(std::uint32_t colorref) {
     return {static_cast<std::uint8_t>(colorref & 0xFF),
             static_cast<std::uint8_t>((colorref >> 8) & 0xFF),
