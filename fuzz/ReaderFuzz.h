@@ -82,10 +82,9 @@ inline void CheckInvariants(const TelemetryIndex& t, std::size_t size) {
     if (!ok) {
         __builtin_trap();
     }
-    for (std::size_t i = t.blockCount; i < kMaxTelemetryBlocks; ++i) {
-        if (t.blockOffsets[i] != 0) {
-            __builtin_trap();
-        }
+    // Only the listed offsets are kept.
+    if (t.blockOffsets.size() != t.blockCount || t.gpsIndexOffsets.size() != t.gpsIndexCount) {
+        __builtin_trap();
     }
 }
 

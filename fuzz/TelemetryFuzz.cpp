@@ -1,6 +1,7 @@
 // The sample decoding of all four telemetry sources, from memory: the first 32
 // bytes describe the recording (source, counts, offsets, sizes, attributes,
 // duration), the rest are the bytes of its file or of its side text.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -39,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t stride = data[30] | (std::uint32_t{data[31]} << 8);
     if (source == 0 || source == 1) {
         auto& offsets = source == 0 ? t.blockOffsets : t.gpsIndexOffsets;
+        offsets.resize(std::min<std::size_t>(count, lum::kMaxTelemetryBlocks));
         for (std::uint32_t k = 0; k < count && k < lum::kMaxTelemetryBlocks; ++k) {
             offsets[k] = t.gpsDataOffset + std::uint64_t{k} * stride;
         }

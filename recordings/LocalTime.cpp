@@ -21,6 +21,31 @@ std::optional<std::int64_t> LocalDateTimeToEpoch(int year, int month, int day, i
     return static_cast<std::int64_t>(t);
 }
 
+std::optional<std::int64_t> LocalClock::ToEpoch(int year, int month, int day, int hour, int minute,
+                                                int second) {
+    const auto sameHour = [&](const Hour& h) {
+        return h.used && h.hour == hour && h.day == day && h.month == month && h.year == year;
+    };
+    const Hour* found = nullptr;
+    for (const Hour& h : hours_) {
+        if (sameHour(h)) {
+            found = &h;
+            break;
+        }
+    }
+    if (found == nullptr) {
+        Hour& slot = hours_[next_];
+        next_ = (next_ + 1) % hours_.size();
+        slot =
+            Hour{true, year, month, day, hour, LocalDateTimeToEpoch(year, month, day, hour, 0, 0)};
+        found = &slot;
+    }
+    if (!found->start) {
+        return std::nullopt;
+    }
+    return *found->start + std::int64_t{minute} * 60 + second;
+}
+
 std::optional<LocalDateTime> EpochToLocalDateTime(std::int64_t seconds) {
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm tm{};

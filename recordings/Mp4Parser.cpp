@@ -90,6 +90,7 @@ void CLum3gpParser::ReadGpsIndex(std::uint64_t payload, std::uint32_t size) {
     if (!file_.ReadAt(payload + 8, entries.data(), entries.size())) {
         return;
     }
+    work_.gpsIndexOffsets.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         work_.gpsIndexOffsets[i] = LoadBe32(entries.data() + std::size_t{i} * 8);
     }
@@ -178,7 +179,7 @@ void CLum3gpParser::ReadBlockOffsets(std::uint64_t moovPayload, std::uint32_t mo
     if (!file_.ReadAt(at + 8, offsets.data(), offsets.size())) {
         return;
     }
-    work_.blockOffsets.fill(0);
+    work_.blockOffsets.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         work_.blockOffsets[i] = static_cast<std::uint32_t>(
             LoadBe32(offsets.data() + std::size_t{i} * 4) + static_cast<std::uint32_t>(stride));

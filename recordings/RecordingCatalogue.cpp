@@ -146,6 +146,7 @@ void RecordingCatalogue::Bind(IFileListView* fileList, IGSensorCurveView* curve,
 }
 
 void RecordingCatalogue::Clear() {
+    clock_ = LocalClock{};
     entries.clear();
     groups.clear();
     rows.clear();
@@ -237,6 +238,7 @@ void RecordingCatalogue::AddScannedFile(const WalkItem& item) {
         FileStatus status;
         parser->SetTarget(&e.telemetry);
         parser->SetStatusTarget(&status);
+        parser->SetClock(&clock_);
         if (parser->Parse(FullPath(e)) == 0) {
             if (status.readOnly) {
                 e.flags |= EntryFlagReadOnly;
@@ -273,6 +275,7 @@ bool RecordingCatalogue::AddSingleFile(std::string_view folder, std::string_view
     FileStatus status;
     parser->SetTarget(&e.telemetry);
     parser->SetStatusTarget(&status);
+    parser->SetClock(&clock_);
     if (CharAtIs(e.fileName, 3, 'G')) {
         e.flags |= EntryFlagNameLocked;
     }

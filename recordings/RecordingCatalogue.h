@@ -10,6 +10,7 @@
 
 #include "CatalogueViews.h"
 #include "FolderWalk.h"
+#include "LocalTime.h"
 #include "RecordingTypes.h"
 
 namespace lum {
@@ -121,6 +122,8 @@ class RecordingCatalogue {
     void ClearHighlights();
     void FeedCurve(double fullScale, std::uint32_t durationMs, bool loadSamples);
 
+    // The scan's time conversions; a new one for every load.
+    LocalClock clock_;
     IFileListView* fileList_ = nullptr;
     IGroupListView* groupList_ = nullptr;
     IGSensorCurveView* curve_ = nullptr;

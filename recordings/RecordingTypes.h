@@ -1,11 +1,11 @@
 // Value types that the readers, the catalogue and the views hand to each other.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lum {
 
@@ -22,9 +22,11 @@ struct TelemetryIndex {
     std::uint32_t gpsDataSize = 0;
     std::uint64_t gsensorDataOffset = 0;
     std::uint32_t gsensorDataSize = 0;
-    std::array<std::uint64_t, kMaxTelemetryBlocks> blockOffsets{};
+    // Only the listed blocks are kept: blockOffsets.size() == blockCount, so an
+    // entry without blocks costs no more than an empty vector.
+    std::vector<std::uint64_t> blockOffsets;
     std::uint32_t blockCount = 0;
-    std::array<std::uint64_t, kMaxTelemetryBlocks> gpsIndexOffsets{};
+    std::vector<std::uint64_t> gpsIndexOffsets;  // gpsIndexOffsets.size() == gpsIndexCount
     std::uint32_t gpsIndexCount = 0;
     std::uint8_t hasSideText = 0;
     std::uint16_t width = 0;

@@ -1,41 +1,13 @@
 #include "VideoParser.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "LocalTime.h"
-#include "Paths.h"
 
 namespace lum {
-
-bool QueryFileStatus(std::string_view utf8Path, FileStatus& status) {
-    namespace fs = std::filesystem;
-    const fs::path p = ToFsPath(utf8Path);
-    std::error_code ec;
-    const fs::file_status st = fs::status(p, ec);
-    if (ec || !fs::exists(st)) {
-        return false;
-    }
-    status = FileStatus{};
-    const auto size = fs::file_size(p, ec);
-    status.size = ec ? 0 : size;
-    const auto written = fs::last_write_time(p, ec);
-    if (!ec) {
-        const auto sys = std::chrono::file_clock::to_sys(written);
-        status.modificationTime =
-            std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
-    }
-    const fs::perms writable =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    status.readOnly = (st.permissions() & writable) == fs::perms::none;
-    const std::string name = FromFsPath(p.filename());
-    status.hidden = !name.empty() && name[0] == '.';
-    return true;
-}
 
 bool CLumParserBase::Begin(std::string_view utf8Path) {
     work_ = TelemetryIndex{};
@@ -44,11 +16,25 @@ bool CLumParserBase::Begin(std::string_view utf8Path) {
     if (!file_.Open(utf8Path)) {
         return false;
     }
-    haveStatus_ = QueryFileStatus(utf8Path, fileStatus_);
-    if (status_ != nullptr && haveStatus_) {
+    fileStatus_ = FileStatus{};
+    fileStatus_.modificationTime = file_.ModificationTime();
+    fileStatus_.size = file_.Size();
+    fileStatus_.readOnly = file_.ReadOnly();
+    const std::size_t slash = utf8Path.find_last_of("/\\");
+    const std::string_view name =
+        slash == std::string_view::npos ? utf8Path : utf8Path.substr(slash + 1);
+    fileStatus_.hidden = !name.empty() && name[0] == '.';
+    haveStatus_ = true;
+    if (status_ != nullptr) {
         *status_ = fileStatus_;
     }
     return true;
+}
+
+std::optional<std::int64_t> CLumParserBase::ToEpoch(int year, int month, int day, int hour,
+                                                    int minute, int second) {
+    LocalClock& clock = clock_ != nullptr ? *clock_ : ownClock_;
+    return clock.ToEpoch(year, month, day, hour, minute, second);
 }
 
 void CLumParserBase::ScanGpsRecords(std::uint64_t payload, std::uint32_t size) {
@@ -71,7 +57,7 @@ void CLumParserBase::ScanGpsRecords(std::uint64_t payload, std::uint32_t size) {
             if (!IsValidClock(r[23], r[24], r[25], r[26], r[27])) {
                 continue;
             }
-            const auto t = LocalDateTimeToEpoch(r[22] + 2000, r[23], r[24], r[25], r[26], r[27]);
+            const auto t = ToEpoch(r[22] + 2000, r[23], r[24], r[25], r[26], r[27]);
             if (!t) {
                 continue;
             }
@@ -98,7 +84,7 @@ void CLumParserBase::ReadIditText(std::uint64_t payload, std::uint32_t size) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     std::sscanf(text, "%04d-%02d-%02d %02d:%02d:%02d", &y, &mo, &d, &h, &mi, &s);
     if (y >= 1900 && IsValidClock(mo, d, h, mi, s)) {
-        if (const auto t = LocalDateTimeToEpoch(y, mo, d, h, mi, s)) {
+        if (const auto t = ToEpoch(y, mo, d, h, mi, s)) {
             work_.startTime = *t;
             return;
         }
@@ -125,7 +111,7 @@ std::int32_t CLumParserBase::Finish(bool success) {
         return -1;
     }
     if (target_ != nullptr) {
-        *target_ = work_;
+        *target_ = std::move(work_);
     }
     return 0;
 }

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "BoundedFile.h"
+#include "LocalTime.h"
 #include "RecordingTypes.h"
 
 namespace lum {
@@ -16,9 +18,6 @@ struct FileStatus {
     bool readOnly = false;  // nobody may write it
     bool hidden = false;
 };
-
-// Fills status for the file at utf8Path; false when the file cannot be queried.
-bool QueryFileStatus(std::string_view utf8Path, FileStatus& status);
 
 class CLumVideoParser {
   public:
@@ -40,9 +39,13 @@ class CLumParserBase : public CLumVideoParser {
   public:
     void SetTarget(TelemetryIndex* target) override { target_ = target; }
     void SetStatusTarget(FileStatus* status) override { status_ = status; }
+    // The clock a scan shares between its readers; without one each reader
+    // converts through its own.
+    void SetClock(LocalClock* clock) { clock_ = clock; }
 
   protected:
-    // Clears the working copy and opens the file; false when it cannot be opened.
+    // Clears the working copy and opens the file (a regular file only); false
+    // when it cannot be opened. The status comes from the opened file itself.
     bool Begin(std::string_view utf8Path);
     // Reads the "gps0" records from the payload start, taking the start time
     // from the first dated record while none is known yet.
@@ -57,8 +60,14 @@ class CLumParserBase : public CLumVideoParser {
     TelemetryIndex* target_ = nullptr;
     FileStatus* status_ = nullptr;
     FileStatus fileStatus_{};
+    LocalClock ownClock_;
+    LocalClock* clock_ = nullptr;
     bool haveStatus_ = false;
     bool timeKnown_ = false;
+
+  private:
+    std::optional<std::int64_t> ToEpoch(int year, int month, int day, int hour, int minute,
+                                        int second);
 };
 
 }  // namespace lum

@@ -3,9 +3,12 @@
 #include <cmath>
 #include <filesystem>
 
+#include "recordings/BoundedFile.h"
+#include "recordings/LocalTime.h"
 #include "recordings/Paths.h"
 #include "recordings/RecordingTypes.h"
 #include "tests/support/Builders.h"
+#include "tests/support/TimeZone.h"
 
 namespace lum {
 namespace {
@@ -144,6 +147,101 @@ TEST(PathsTest, CreateFolderPathCreatesEveryLevel) {
     // A file in the way makes the creation fail rather than report success.
     test::WriteFile(dir.path() / "blocker", {1});
     EXPECT_FALSE(CreateFolderPath(base + "/blocker/sub"));
+}
+
+TEST(BoundedFileTest, ReadsWholeOrNothingAcrossItsWindow) {
+    test::TempDir dir;
+    constexpr std::size_t kSize = 20000;
+    test::Bytes bytes(kSize);
+    for (std::size_t i = 0; i < kSize; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
+    }
+    const std::string path = dir.Write("FILE0001.MP4", bytes);
+    BoundedFile f;
+    ASSERT_TRUE(f.Open(path));
+    EXPECT_EQ(f.Size(), kSize);
+    constexpr std::size_t w = BoundedFile::kWindowSize;
+    // In this order: hits and misses of the window, reads across its edge,
+    // reads larger than it, and the file's end.
+    const struct {
+        std::uint64_t offset;
+        std::size_t n;
+        bool ok;
+    } cases[] = {
+        {0, 8, true},
+        {w - 4, 8, true},
+        {w + 4, 16, true},
+        {4, 8, true},
+        {100, w + 900, true},
+        {kSize - 4, 4, true},
+        {kSize - 3, 4, false},
+        {kSize, 0, true},
+        {kSize + 1, 0, false},
+        {5, 2 * w, true},
+        {~0ull, 1, false},
+        {kSize - w, w, true},
+        {kSize - w - 1, 1, true},
+    };
+    for (const auto& c : cases) {
+        test::Bytes out(c.n + 1, 0xEE);
+        ASSERT_EQ(f.ReadAt(c.offset, out.data(), c.n), c.ok) << c.offset << " + " << c.n;
+        if (c.ok) {
+            EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(c.n),
+                                   bytes.begin() + static_cast<std::ptrdiff_t>(c.offset)))
+                << c.offset << " + " << c.n;
+        }
+        EXPECT_EQ(out[c.n], 0xEE) << "nothing written past the asked length";
+    }
+
+    // A file that shrinks after the open gives a failed read, not stale bytes.
+    std::filesystem::resize_file(ToFsPath(path), 100);
+    std::uint8_t b[4];
+    EXPECT_FALSE(f.ReadAt(kSize - 4, b, sizeof b));
+}
+
+TEST(BoundedFileTest, OpensRegularFilesOnlyAndReportsTheirStatus) {
+    test::TempDir dir;
+    const std::string path = dir.Write("FILE0001.MP4", test::Bytes(10, 1));
+    std::filesystem::permissions(ToFsPath(path), std::filesystem::perms::owner_read);
+    BoundedFile f;
+    ASSERT_TRUE(f.Open(path));
+    EXPECT_TRUE(f.ReadOnly());
+    EXPECT_GT(f.ModificationTime(), 0);
+    std::filesystem::permissions(ToFsPath(path), std::filesystem::perms::owner_all);
+    ASSERT_TRUE(f.Open(path));
+    EXPECT_FALSE(f.ReadOnly());
+
+    EXPECT_FALSE(f.Open(FromFsPath(dir.path())));
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_FALSE(f.Open(FromFsPath(dir.path() / "missing.MP4")));
+    std::uint8_t b[1];
+    EXPECT_FALSE(f.ReadAt(0, b, 1));
+}
+
+TEST(LocalClockTest, AgreesWithTheCLibraryAcrossDaylightSavingChanges) {
+    test::SetTimeZone("CET-1CEST,M3.5.0,M10.5.0/3");
+    LocalClock clock;  // one clock for every reading, as in a scan
+    for (const int month : {3, 10}) {
+        for (int day = 24; day <= 31; ++day) {
+            for (int hour = 0; hour < 24; ++hour) {
+                // The hour that happens twice when the clocks go back has no one answer.
+                if (month == 10 && day == 26 && hour == 2) {
+                    continue;
+                }
+                for (const int minute : {0, 1, 30, 59}) {
+                    for (const int second : {0, 59}) {
+                        const auto want =
+                            LocalDateTimeToEpoch(2014, month, day, hour, minute, second);
+                        EXPECT_EQ(clock.ToEpoch(2014, month, day, hour, minute, second), want)
+                            << month << "-" << day << " " << hour << ":" << minute;
+                    }
+                }
+            }
+        }
+    }
+    // A day past the month's end is carried into the next month, as the C library does.
+    EXPECT_EQ(clock.ToEpoch(2014, 2, 30, 12, 0, 0), LocalDateTimeToEpoch(2014, 3, 2, 12, 0, 0));
+    EXPECT_EQ(clock.ToEpoch(2014, 7, 1, 12, 0, 0), test::UtcEpoch(2014, 7, 1, 10, 0, 0));
 }
 
 }  // namespace
