@@ -24,6 +24,7 @@
 #include "catalogue/core/TrackFormats.h"
 #include "recordings/Paths.h"
 #include "recordings/RecordingCatalogue.h"
+#include "tools/lumtool/ScanJson.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -60,10 +61,6 @@ int Usage(const std::string& why = {}) {
 
 std::string English(int id) {
     return std::string(FindUiString(kLangIdEnglish, id));
-}
-
-std::string Dump(const json& j) {
-    return j.dump(2, ' ', false, json::error_handler_t::replace);
 }
 
 // Standard output, checked after every write: a full disk or a closed pipe ends
@@ -104,13 +101,6 @@ std::string InputPath(const std::string& given) {
     return decoded && fs::exists(fs::symlink_status(ToFsPath(*decoded), ec)) ? *decoded : given;
 }
 
-// Adds "<key>Bytes" beside a text that is not UTF-8, so the JSON names it losslessly.
-void AddBytes(json& object, const std::string& key, const std::string& text) {
-    if (!IsValidUtf8(text)) {
-        object[key + "Bytes"] = PercentEncode(text);
-    }
-}
-
 // Loads PATH the way the open dialog does: a folder tree, or one file of its folder.
 // Prints the missing-folder message and returns false when PATH does not exist.
 // An unreadable folder is reported, never taken for an empty card.
@@ -132,66 +122,6 @@ bool LoadPath(RecordingCatalogue& catalogue, const std::string& path, bool& sing
         std::cerr << path << ": cannot be read\n";
     }
     return status == LoadStatus::Loaded;
-}
-
-json TelemetryJson(const TelemetryIndex& t) {
-    json blocks = json::array(), index = json::array();
-    for (std::uint32_t i = 0; i < t.blockCount && i < kMaxTelemetryBlocks; ++i) {
-        blocks.push_back(t.blockOffsets[i]);
-    }
-    for (std::uint32_t i = 0; i < t.gpsIndexCount && i < kMaxTelemetryBlocks; ++i) {
-        index.push_back(t.gpsIndexOffsets[i]);
-    }
-    return {{"gpsDataOffset", t.gpsDataOffset},
-            {"gpsDataSize", t.gpsDataSize},
-            {"gsensorDataOffset", t.gsensorDataOffset},
-            {"gsensorDataSize", t.gsensorDataSize},
-            {"blockOffsets", blocks},
-            {"blockCount", t.blockCount},
-            {"gpsIndexOffsets", index},
-            {"gpsIndexCount", t.gpsIndexCount},
-            {"hasSideText", t.hasSideText},
-            {"width", t.width},
-            {"height", t.height},
-            {"startTime", t.startTime},
-            {"lengthSeconds", t.lengthSeconds},
-            {"durationMs", t.durationMs},
-            {"fileSize", t.fileSize},
-            {"gpsAttributes", t.gpsAttributes},
-            {"gsensorAttributes", t.gsensorAttributes}};
-}
-
-json CatalogueJson(const RecordingCatalogue& c) {
-    json entries = json::array(), groups = json::array();
-    for (std::size_t i = 0; i < c.entries.size(); ++i) {
-        const RecordingEntry& e = c.entries[i];
-        const RowRecord& r = c.rows[i];
-        json entry = {{"index", i},
-                      {"fileName", e.fileName},
-                      {"rootFolder", e.rootFolder},
-                      {"subFolder", e.subFolder},
-                      {"kind", std::string(KindEnglishName(KindOf(e)))},
-                      {"flags", e.flags},
-                      {"groupStart", e.groupStart},
-                      {"groupNumber", r.groupNumber},
-                      {"indexInGroup", r.indexInGroup},
-                      {"telemetry", TelemetryJson(e.telemetry)}};
-        AddBytes(entry, "fileName", e.fileName);
-        AddBytes(entry, "rootFolder", e.rootFolder);
-        AddBytes(entry, "subFolder", e.subFolder);
-        AddBytes(entry, "path", FullPath(e));
-        entries.push_back(std::move(entry));
-    }
-    for (const GroupRecord& g : c.groups) {
-        groups.push_back({{"groupNumber", g.groupNumber},
-                          {"firstEntry", g.firstEntry},
-                          {"entryCount", g.entryCount},
-                          {"totalDurationMs", g.totalDurationMs},
-                          {"totalSize", g.totalSize},
-                          {"groupFlags", g.groupFlags},
-                          {"selected", g.selected}});
-    }
-    return {{"entries", entries}, {"groups", groups}};
 }
 
 std::string TelemetryKind(const TelemetryIndex& t) {
@@ -361,7 +291,7 @@ int Scan(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     if (asJson) {
-        Emit(Dump(CatalogueJson(catalogue)) + "\n");
+        WriteCatalogueJson(std::cout, catalogue);
     } else {
         PrintTable(catalogue);
     }

@@ -1,0 +1,235 @@
+#include "ScanJson.h"
+
+#include <charconv>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/core/TrackFormats.h"
+
+namespace lum {
+
+namespace {
+
+// Pretty-printed JSON straight into a buffer that goes out in large pieces.
+class JsonWriter {
+  public:
+    explicit JsonWriter(std::ostream& out) : out_(out) { buffer_.reserve(kFlushAt + 4096); }
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
+    ~JsonWriter() { Flush(); }
+
+    void BeginObject() { Open('{'); }
+    void EndObject() { Close('}'); }
+    void BeginArray() { Open('['); }
+    void EndArray() { Close(']'); }
+
+    void Key(std::string_view key) {
+        NextMember();
+        String(key);
+        buffer_ += ": ";
+        afterKey_ = true;
+    }
+
+    void Number(std::uint64_t v) { Scalar(v); }
+    void Number(std::int64_t v) { Scalar(v); }
+    void Text(std::string_view s) {
+        BeforeValue();
+        String(s);
+    }
+
+    void Line() {
+        buffer_ += '\n';
+        Flush();
+    }
+
+  private:
+    static constexpr std::size_t kFlushAt = 1 << 16;
+
+    template <class T>
+    void Scalar(T v) {
+        BeforeValue();
+        char digits[24];
+        const auto r = std::to_chars(digits, digits + sizeof digits, v);
+        buffer_.append(digits, r.ptr);
+        if (buffer_.size() >= kFlushAt) {
+            Flush();
+        }
+    }
+
+    // Names may hold any bytes: the JSON library escapes them and replaces
+    // what is not UTF-8, as for every other document lumtool writes.
+    void String(std::string_view s) {
+        buffer_ += nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
+
+    void Open(char bracket) {
+        BeforeValue();
+        buffer_ += bracket;
+        empty_.push_back(true);
+    }
+
+    void Close(char bracket) {
+        const bool wasEmpty = empty_.back();
+        empty_.pop_back();
+        if (!wasEmpty) {
+            buffer_ += '\n';
+            Indent();
+        }
+        buffer_ += bracket;
+    }
+
+    void NextMember() {
+        if (!empty_.empty()) {
+            buffer_ += empty_.back() ? "\n" : ",\n";
+            empty_.back() = false;
+            Indent();
+        }
+    }
+
+    void BeforeValue() {
+        if (afterKey_) {
+            afterKey_ = false;
+        } else {
+            NextMember();
+        }
+    }
+
+    void Indent() { buffer_.append(2 * empty_.size(), ' '); }
+
+    void Flush() {
+        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        buffer_.clear();
+    }
+
+    std::ostream& out_;
+    std::string buffer_;
+    std::vector<bool> empty_;  // one per open object or array: nothing written in it yet
+    bool afterKey_ = false;
+};
+
+// Beside a text that is not UTF-8, its bytes percent-encoded, so the output
+// names it losslessly.
+void Bytes(JsonWriter& w, std::string_view key, const std::string& text) {
+    if (!IsValidUtf8(text)) {
+        w.Key(key);
+        w.Text(PercentEncode(text));
+    }
+}
+
+void Offsets(JsonWriter& w, std::string_view key, const std::vector<std::uint64_t>& offsets,
+             std::uint32_t count) {
+    w.Key(key);
+    w.BeginArray();
+    for (std::size_t i = 0; i < offsets.size() && i < count; ++i) {
+        w.Number(offsets[i]);
+    }
+    w.EndArray();
+}
+
+void Telemetry(JsonWriter& w, const TelemetryIndex& t) {
+    w.BeginObject();
+    w.Key("blockCount");
+    w.Number(std::uint64_t{t.blockCount});
+    Offsets(w, "blockOffsets", t.blockOffsets, t.blockCount);
+    w.Key("durationMs");
+    w.Number(std::uint64_t{t.durationMs});
+    w.Key("fileSize");
+    w.Number(t.fileSize);
+    w.Key("gpsAttributes");
+    w.Number(std::uint64_t{t.gpsAttributes});
+    w.Key("gpsDataOffset");
+    w.Number(t.gpsDataOffset);
+    w.Key("gpsDataSize");
+    w.Number(std::uint64_t{t.gpsDataSize});
+    w.Key("gpsIndexCount");
+    w.Number(std::uint64_t{t.gpsIndexCount});
+    Offsets(w, "gpsIndexOffsets", t.gpsIndexOffsets, t.gpsIndexCount);
+    w.Key("gsensorAttributes");
+    w.Number(std::uint64_t{t.gsensorAttributes});
+    w.Key("gsensorDataOffset");
+    w.Number(t.gsensorDataOffset);
+    w.Key("gsensorDataSize");
+    w.Number(std::uint64_t{t.gsensorDataSize});
+    w.Key("hasSideText");
+    w.Number(std::uint64_t{t.hasSideText});
+    w.Key("height");
+    w.Number(std::uint64_t{t.height});
+    w.Key("lengthSeconds");
+    w.Number(t.lengthSeconds);
+    w.Key("startTime");
+    w.Number(t.startTime);
+    w.Key("width");
+    w.Number(std::uint64_t{t.width});
+    w.EndObject();
+}
+
+}  // namespace
+
+void WriteCatalogueJson(std::ostream& out, const RecordingCatalogue& c) {
+    JsonWriter w(out);
+    w.BeginObject();
+    w.Key("entries");
+    w.BeginArray();
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+        const RecordingEntry& e = c.entries[i];
+        w.BeginObject();
+        w.Key("fileName");
+        w.Text(e.fileName);
+        Bytes(w, "fileNameBytes", e.fileName);
+        w.Key("flags");
+        w.Number(std::uint64_t{e.flags});
+        if (i < c.rows.size()) {
+            w.Key("groupNumber");
+            w.Number(std::int64_t{c.rows[i].groupNumber});
+        }
+        w.Key("groupStart");
+        w.Number(std::int64_t{e.groupStart});
+        w.Key("index");
+        w.Number(std::uint64_t{i});
+        if (i < c.rows.size()) {
+            w.Key("indexInGroup");
+            w.Number(std::int64_t{c.rows[i].indexInGroup});
+        }
+        w.Key("kind");
+        w.Text(KindEnglishName(KindOf(e)));
+        Bytes(w, "pathBytes", FullPath(e));
+        w.Key("rootFolder");
+        w.Text(e.rootFolder);
+        Bytes(w, "rootFolderBytes", e.rootFolder);
+        w.Key("subFolder");
+        w.Text(e.subFolder);
+        Bytes(w, "subFolderBytes", e.subFolder);
+        w.Key("telemetry");
+        Telemetry(w, e.telemetry);
+        w.EndObject();
+    }
+    w.EndArray();
+    w.Key("groups");
+    w.BeginArray();
+    for (const GroupRecord& g : c.groups) {
+        w.BeginObject();
+        w.Key("entryCount");
+        w.Number(std::int64_t{g.entryCount});
+        w.Key("firstEntry");
+        w.Number(std::int64_t{g.firstEntry});
+        w.Key("groupFlags");
+        w.Number(std::uint64_t{g.groupFlags});
+        w.Key("groupNumber");
+        w.Number(std::int64_t{g.groupNumber});
+        w.Key("selected");
+        w.Number(std::int64_t{g.selected});
+        w.Key("totalDurationMs");
+        w.Number(g.totalDurationMs);
+        w.Key("totalSize");
+        w.Number(g.totalSize);
+        w.EndObject();
+    }
+    w.EndArray();
+    w.EndObject();
+    w.Line();
+}
+
+}  // namespace lum
