@@ -47,7 +47,8 @@ TEST(VlcPlayerCallsTest, ConstructionOpenAndCommands) {
     player.Open("/card/DCIM/駐車.MP4");
     EXPECT_EQ(calls, (std::vector<std::string>{
                          "volume 120", "volume 120", "media_new_path /card/DCIM/駐車.MP4",
-                         "add_option :ffmpeg-hw", "set_media", "key_input 0", "mouse_input 0"}));
+                         "add_option :ffmpeg-hw", "add_option :file-caching=100", "set_media",
+                         "key_input 0", "mouse_input 0"}));
     calls.clear();
     player.Open("/card/b.MP4");  // the previous media is released first
     EXPECT_EQ(calls[1], "media_release");
