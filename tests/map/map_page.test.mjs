@@ -153,6 +153,32 @@ describe('map page', () => {
     assertNear(s.marker, CENTRE, 'marker');
   });
 
+  test('path_plot_all appends a whole track in one call; a bad point changes nothing', async () => {
+    await page.evaluate(() => {
+      path_plot(35.6585, 139.7455);
+      path_plot_all([[35.659, 139.746], [35.6595, 139.744]]);
+      path_plot_all([]);
+    });
+    let s = await state();
+    assert.deepEqual(s.track, [[35.6585, 139.7455], [35.659, 139.746], [35.6595, 139.744]]);
+    assert.deepEqual(s.trackGlobal, s.track);
+    // Drawn as one line through all three points (they do not lie on one straight line).
+    const drawn = await page.evaluate(() => poly.getElement().getAttribute('d'));
+    assert.match(drawn, /^M[-\d.]+ [-\d.]+L[-\d.]+ [-\d.]+L[-\d.]+ [-\d.]+$/);
+
+    const threw = await page.evaluate(() => {
+      try {
+        path_plot_all([[35.7, 139.8], ['x', 1]]);
+        return false;
+      } catch (e) {
+        return true;
+      }
+    });
+    assert.ok(threw);
+    s = await state();
+    assert.equal(s.track.length, 3);
+  });
+
   test('movpos centres the map, moves the marker and extends the driven path', async () => {
     await page.evaluate(() => {
       movpos(35.658517, 139.743827);
