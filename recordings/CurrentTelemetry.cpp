@@ -270,6 +270,8 @@ DecodedTelemetry DecodeTelemetry(const RecordingEntry& entry, ByteSource& bytes,
 
     auto readBlocks = [&](const auto& offsets, std::uint32_t count, std::size_t size,
                           std::size_t stride) {
+        // Only the offsets the entry holds are read, whatever its count says.
+        count = std::min<std::uint32_t>(count, static_cast<std::uint32_t>(offsets.size()));
         // Every block must lie inside the file; otherwise the source gives no data at all.
         for (std::uint32_t k = 0; k < count; ++k) {
             if (offsets[k] > length || !Inside(offsets[k] + kBlockLead, size, length)) {
@@ -370,12 +372,32 @@ void RecordingCatalogue::FeedCurve(double fullScale, std::uint32_t durationMs, b
     }
 }
 
+namespace {
+// path_plot_all([[lat,lon],...]) in decimal degrees.
+std::string PathPlotAllScript(const std::vector<TrackPoint>& points) {
+    std::string script = "path_plot_all([";
+    script.reserve(script.size() + points.size() * 26 + 2);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        script += i == 0 ? "[" : ",[";
+        script += FormatFixed6(points[i].latitude);
+        script += ',';
+        script += FormatFixed6(points[i].longitude);
+        script += ']';
+    }
+    script += "])";
+    return script;
+}
+}  // namespace
+
 void RecordingCatalogue::PlotTrack() {
     if (map_ == nullptr) {
         return;
     }
-    for (const TrackPoint& p : TrackPoints(gpsSamples)) {
-        map_->RunScript(PathPlotScript(p.latitude, p.longitude));
+    // The whole track in one script: one call per point kept the page busy
+    // for as long as hundreds of calls take to cross into it.
+    const std::vector<TrackPoint> points = TrackPoints(gpsSamples);
+    if (!points.empty()) {
+        map_->RunScript(PathPlotAllScript(points));
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #ifndef _WIN32
@@ -105,11 +106,16 @@ TEST_F(CurrentTelemetryTest, MovBlocksBecomeSamplesTrackAndCurve) {
     EXPECT_EQ(views.curve,
               (std::vector<std::string>{"SetScale 8.000000 2.000000", "ClearSamples",
                                         "LoadSamples 1500", "SetSampleRate 0.005000"}));
-    ASSERT_EQ(views.scripts.size(), 2u + 299u);
+    // The whole track in one call: 299 points, the one without a fix left out.
+    ASSERT_EQ(views.scripts.size(), 3u);
     EXPECT_EQ(views.scripts[0], "pathdrived_delete()");
     EXPECT_EQ(views.scripts[1], "path_delete()");
-    EXPECT_EQ(views.scripts[2], "path_plot(35.504167,139.758333)");
-    EXPECT_EQ(views.scripts[3], "path_plot(-33.841667,-70.670833)");
+    const std::string& track = views.scripts[2];
+    EXPECT_TRUE(track.starts_with(
+        "path_plot_all([[35.504167,139.758333],[-33.841667,-70.670833],[35.504167,139.758333],"))
+        << track.substr(0, 80);
+    EXPECT_TRUE(track.ends_with("[35.504167,139.758333]])"));
+    EXPECT_EQ(std::count(track.begin(), track.end(), '['), 1 + 299);
 }
 
 TEST_F(CurrentTelemetryTest, BlocksPastTheEndGiveNoTelemetryAndClearTheCurve) {
@@ -204,7 +210,7 @@ TEST_F(CurrentTelemetryTest, PayloadsWithRateScaleAndBounds) {
     EXPECT_EQ(catalogue.gsensorSamples.size(), 100u);
     EXPECT_EQ(views.curve, (std::vector<std::string>{"SetScale 4.000000 2.000000", "ClearSamples",
                                                      "LoadSamples 100", "SetSampleRate 0.050000"}));
-    EXPECT_EQ(views.scripts.size(), 2u + 10u);
+    EXPECT_EQ(views.scripts.size(), 3u);
 
     // A payload that does not lie inside the file is not read.
     catalogue.entries[0].telemetry.gpsDataOffset = 1u << 30;
@@ -237,7 +243,7 @@ TEST_F(CurrentTelemetryTest, FailuresLeaveNothingBehind) {
 TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
     struct Case {
         double latitude, longitude;
-        const char* plotted;  // the map call, or nullptr when the sample must be left out
+        const char* plotted;  // the point in the map call, or nullptr when it must be left out
     };
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -251,13 +257,14 @@ TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
         {3539.511, -inf, nullptr},
         {20000.0, 0.0, nullptr},
         {-20000.0, 0.0, nullptr},
-        {-0.0, -0.0, "path_plot(0.000000,0.000000)"},
-        {1e-300, -1e-300, "path_plot(0.000000,0.000000)"},
-        {-1e-7, 0.0, "path_plot(0.000000,0.000000)"},
-        {-19959.0, 19959.0, "path_plot(-199.983333,199.983333)"},
+        {-0.0, -0.0, "[0.000000,0.000000]"},
+        {1e-300, -1e-300, "[0.000000,0.000000]"},
+        {-1e-7, 0.0, "[0.000000,0.000000]"},
+        {-19959.0, 19959.0, "[-199.983333,199.983333]"},
     };
     Bytes payload;
-    std::vector<std::string> expected = {"pathdrived_delete()", "path_delete()"};
+    std::string track;
+    std::size_t plottedCount = 0;
     for (const Case& c : cases) {
         GpsSample s;
         s.latitude = c.latitude;
@@ -265,9 +272,12 @@ TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
         s.fixFlags = 1;
         Append(payload, GpsRecord(s));
         if (c.plotted != nullptr) {
-            expected.push_back(c.plotted);
+            track += (track.empty() ? "" : ",") + std::string(c.plotted);
+            ++plottedCount;
         }
     }
+    const std::vector<std::string> expected = {"pathdrived_delete()", "path_delete()",
+                                               "path_plot_all([" + track + "])"};
     const Bytes mp4 =
         Cat({Ftyp(), Box("gps0", payload), Box("moov", {VideoTrak(640, 360, 1000, 20000)})});
     ASSERT_TRUE(LoadOne("FILE0006.MP4", mp4));
@@ -283,7 +293,7 @@ TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
     }
     views.scripts.clear();
     catalogue.RedrawDrivenPath(1'000'000);
-    EXPECT_EQ(views.scripts.size(), 1u + expected.size() - 2u);
+    EXPECT_EQ(views.scripts.size(), 1u + plottedCount);
 }
 
 TEST_F(CurrentTelemetryTest, TinyAndHugePayloads) {
