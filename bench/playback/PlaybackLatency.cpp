@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     QDir::setCurrent(home.path());  // a settings file of its own
 
-    CLumDlg dlg(CLumSettings::Instance(), std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+    CLumDlg dlg(CLumSettings::Instance(),
+                std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
     dlg.InitDialog(true);
     dlg.show();
     dlg.resize(1024, 576);
@@ -72,9 +73,11 @@ int main(int argc, char** argv) {
     }
     dlg.Player().Stop();
     std::printf("recordings on the card: %zu\n", dlg.Catalogue().entries.size());
-    std::printf("OPEN to first time report: median %lld ms over %d runs\n", static_cast<long long>(Median(open)),
-                repeats);
-    std::printf("list double-click to first time report: median %lld ms (includes the design's 200 ms wait)\n",
-                static_cast<long long>(Median(play)));
+    std::printf("OPEN to first time report: median %lld ms over %d runs\n",
+                static_cast<long long>(Median(open)), repeats);
+    std::printf(
+        "list double-click to first time report: median %lld ms (includes the 200 ms pause after a "
+        "stop)\n",
+        static_cast<long long>(Median(play)));
     return 0;
 }
