@@ -189,11 +189,17 @@ TEST_F(LumtoolTest, SpecialFilesNamedLikeRecordingsOrSideTextsAreLeftOut) {
     dir.Write("card/S0000003.AVI", avi);
     const fs::path card = dir.path() / "card";
     ASSERT_EQ(mkfifo((card / "S0000002.TXT").c_str(), 0600), 0);
+    // A pipe named like a recording would block an open for ever if it were opened for reading.
+    ASSERT_EQ(mkfifo((card / "DCIM/FILE140101-170000.MP4").c_str(), 0600), 0);
     fs::create_directory(card / "DCIM/FILE140101-180000.MP4");
     fs::create_directory(card / "S0000003.TXT");
     const ToolRun scan = Lumtool("scan " + Quote(card.string()) + " --json");
     ASSERT_EQ(scan.exitCode, 0) << scan.err;
     EXPECT_EQ(json::parse(scan.out)["entries"].size(), 6u);
+    const ToolRun pipe =
+        Lumtool("telemetry " + Quote((card / "DCIM/FILE140101-170000.MP4").string()));
+    EXPECT_EQ(pipe.exitCode, 1) << pipe.out;
+    EXPECT_FALSE(pipe.err.empty());
     // The AVI's own telemetry stands in for a side text that is no regular file.
     for (const char* name : {"S0000002.AVI", "S0000003.AVI"}) {
         const ToolRun r = Lumtool("telemetry " + Quote((card / name).string()));
