@@ -102,6 +102,7 @@ void CPlaybackController::OnPlayTime(qint64 ms) {
     catalogue_.FeedGauges(static_cast<std::uint32_t>(ms), gsensorEnabled, mapEnabled);
     UpdateSeekBar();
     switchInProgress_ = false;
+    emit PlayTimeShown(ms);
 }
 
 void CPlaybackController::UpdateSeekBar() {

@@ -117,6 +117,8 @@ class CPlaybackController : public QObject {
     void OnMute();
 
   signals:
+    // The engine reported a play time and the views were moved to it.
+    void PlayTimeShown(qint64 ms);
     // A new catalogue replaced the old one (the lists were refilled).
     void CatalogueReplaced();
     // The scan ended, whatever its outcome.
