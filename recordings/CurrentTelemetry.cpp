@@ -463,13 +463,12 @@ void RecordingCatalogue::RedrawDrivenPath(std::uint32_t ms) {
     if (map_ == nullptr) {
         return;
     }
-    map_->RunScript("pathdrived_delete()");
-    const std::vector<GpsSample> driven(gpsSamples.begin(),
-                                        gpsSamples.begin() + static_cast<std::ptrdiff_t>(n));
-    for (const TrackPoint& p : TrackPoints(driven)) {
-        map_->RunScript("pathdrived_plot(" + FormatFixed6(p.latitude) + "," +
-                        FormatFixed6(p.longitude) + ")");
-    }
+    // The page holds the whole track (PlotTrack); the driven part is its first
+    // points, one for each plottable record before the play time: one call, not
+    // one per point.
+    const auto end = gpsSamples.begin() + static_cast<std::ptrdiff_t>(n);
+    const auto driven = std::count_if(gpsSamples.begin(), end, IsPlottable);
+    map_->RunScript("pathdrived_plot_to_n(" + std::to_string(driven) + ")");
 }
 
 std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples) {

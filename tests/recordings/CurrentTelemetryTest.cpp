@@ -293,7 +293,8 @@ TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
     }
     views.scripts.clear();
     catalogue.RedrawDrivenPath(1'000'000);
-    EXPECT_EQ(views.scripts.size(), 1u + plottedCount);
+    EXPECT_EQ(views.scripts, std::vector<std::string>{"pathdrived_plot_to_n(" +
+                                                      std::to_string(plottedCount) + ")"});
 }
 
 TEST_F(CurrentTelemetryTest, TinyAndHugePayloads) {
@@ -447,12 +448,11 @@ TEST_F(FeedGaugesTest, DrivenPathAfterASeek) {
     Records(120, 1.0);
     catalogue.gpsSamples[5].fixFlags = 0;
     catalogue.RedrawDrivenPath(90'000);
-    ASSERT_EQ(views.scripts.size(), 1u + 89u);  // records 0 to 89, less the one without fix
-    EXPECT_EQ(views.scripts[0], "pathdrived_delete()");
-    EXPECT_EQ(views.scripts[1], "pathdrived_plot(35.658517,139.745493)");
+    // Records 0 to 89 less the one without fix: the first 89 points of the track.
+    EXPECT_EQ(views.scripts, std::vector<std::string>{"pathdrived_plot_to_n(89)"});
     views.scripts.clear();
     catalogue.RedrawDrivenPath(1'000'000);  // lowered to the record count
-    EXPECT_EQ(views.scripts.size(), 1u + 119u);
+    EXPECT_EQ(views.scripts, std::vector<std::string>{"pathdrived_plot_to_n(119)"});
 }
 
 }  // namespace
