@@ -18,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 
 for tool in exiftool strace jq /usr/bin/time; do
   command -v "$tool" >/dev/null || {
-    echo "needs $tool (apt-get install libimage-exiftool-perl strace jq time)"
+    echo "needs $tool: run bash tools/dev.sh test first, which installs it"
     exit 1
   }
 done

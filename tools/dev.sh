@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
   libjs-leaflet fonts-noto-cjk imagemagick libimage-exiftool-perl chromium
   qt6-translations-l10n
+  strace jq time
 )
 # Node.js and npm drive the browser test of the map page. Some machines carry their own Node.js
 # build, whose package conflicts with Debian's npm: then it is used as it is.
