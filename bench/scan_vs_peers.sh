@@ -114,3 +114,15 @@ echo "== Telemetry and playback tick"
 printf '%-34s %10s  (goal <= 200 us)\n' "700-block .MOV telemetry" "$(printf '%.0f us' "$(median BM_LoadCurrentTelemetry700Blocks real_time)")"
 printf '%-34s %10s  (goal: one, or a handful)\n' "map script calls for its track" "$(median BM_LoadCurrentTelemetry700Blocks map_scripts)"
 printf '%-34s %10s  (goal: 0)\n' "allocations in an unchanged tick" "$(median BM_FeedGaugesUnchanged allocations_per_tick)"
+
+echo "== Playback latency (the real window and engine under Xvfb, the sample card)"
+latency=$build/bench/playback/lum_playback_latency
+if [ -x "$latency" ] && command -v xvfb-run >/dev/null; then
+  sample=${LUM_SAMPLE_CARD:-$work/sample-card}
+  [ -d "$sample" ] || "$build/tools/make-card/lum-make-card" "$sample" >/dev/null
+  QTWEBENGINE_DISABLE_SANDBOX=1 xvfb-run -a -s "-screen 0 1280x800x24" "$latency" "$sample" 7 2>/dev/null |
+    sed 's/^/  /'
+  echo "double-click to first time report goal: <= 400 ms"
+else
+  echo "(skipped: needs $latency and xvfb-run)"
+fi
