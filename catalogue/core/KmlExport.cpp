@@ -1,10 +1,12 @@
 #include "KmlExport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "catalogue/core/SafeFiles.h"
+#include "catalogue/core/TrackFormats.h"
 #include "recordings/LocalTime.h"
 #include "recordings/Paths.h"
 
@@ -31,10 +33,17 @@ static_assert(kFooter.size() == 82);
 
 }  // namespace
 
-// Camera names never hold markup characters, but a single opened file may.
+// Camera names never hold markup characters, but a single opened file may. A
+// name that is not UTF-8, or holds a control character that XML does not allow,
+// is written percent-encoded: the document stays well-formed, and the name can
+// still be recovered from it.
 std::string EscapeXml(std::string_view s) {
+    const bool control = std::any_of(s.begin(), s.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    });
+    const std::string text = control || !IsValidUtf8(s) ? PercentEncode(s) : std::string(s);
     std::string out;
-    for (char c : s) {
+    for (char c : text) {
         switch (c) {
             case '&':
                 out += "&amp;";

@@ -78,19 +78,22 @@ TEST(TrackFormatsTest, NamesStayLossless) {
         std::string bytes;
         bool utf8;
         std::string json;
+        std::string xml;  // as a KML or GPX name: well-formed, and recoverable
     } cases[] = {
-        {"FILE0001.MP4", true, "\"FILE0001.MP4\""},
-        {"日本語 %.MP4", true, "\"日本語 %.MP4\""},
-        {"a\"b\\c\n", true, "\"a\\\"b\\\\c\\u000a\""},
-        {"FILE\xFF\xFE.MP4", false, "\"FILE\xEF\xBF\xBD\xEF\xBF\xBD.MP4\""},
-        {"\xC0\xAF", false, "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                  // overlong "/"
-        {"\xED\xA0\x80", false, "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // a surrogate
-        {"\xE6\x97", false, "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                  // cut short
-        {std::string("a\0b", 3), true, "\"a\\u0000b\""},
+        {"FILE0001.MP4", true, "\"FILE0001.MP4\"", "FILE0001.MP4"},
+        {"日本語 %.MP4", true, "\"日本語 %.MP4\"", "日本語 %.MP4"},
+        {"a\"b\\c\n<", true, "\"a\\\"b\\\\c\\u000a<\"", "a\"b\\c\n&lt;"},
+        {"FILE\xFF\xFE.MP4", false, "\"FILE\xEF\xBF\xBD\xEF\xBF\xBD.MP4\"", "FILE%FF%FE.MP4"},
+        {"\xC0\xAF", false, "\"\xEF\xBF\xBD\xEF\xBF\xBD\"", "%C0%AF"},  // overlong "/"
+        {"\xED\xA0\x80", false, "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"",
+         "%ED%A0%80"},                                                  // a surrogate
+        {"\xE6\x97", false, "\"\xEF\xBF\xBD\xEF\xBF\xBD\"", "%E6%97"},  // cut short
+        {std::string("a\0b", 3), true, "\"a\\u0000b\"", "a%00b"},       // no XML can hold it
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsValidUtf8(c.bytes), c.utf8) << c.json;
         EXPECT_EQ(JsonString(c.bytes), c.json);
+        EXPECT_EQ(EscapeXml(c.bytes), c.xml);
         const std::string encoded = PercentEncode(c.bytes);
         EXPECT_EQ(encoded.find_first_of(std::string(" \x7F\x80\xFF\0", 5)), std::string::npos);
         EXPECT_EQ(PercentDecode(encoded), c.bytes) << encoded;
