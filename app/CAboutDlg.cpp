@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/CLumDlg.h"
-#include "catalogue/core/CLumSettings.h"
+#include "settings/CLumSettings.h"
 #include "views/Skin.h"
 
 namespace lum {

@@ -11,7 +11,7 @@
 #include <QWindow>
 
 #include "app/Messages.h"
-#include "catalogue/ui/CLumFileListCtrl.h"
+#include "dialogs/CLumFileListCtrl.h"
 #include "playback/ScanPanel.h"
 #include "views/Skin.h"
 #include "views/core/Gauges.h"

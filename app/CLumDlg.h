@@ -16,10 +16,10 @@
 
 #include "app/PlaybackController.h"
 #include "app/core/Layout.h"
-#include "catalogue/core/CLumSettings.h"
+#include "catalogue/RecordingCatalogue.h"
 #include "playback/VideoWidgets.h"
 #include "playback/VlcPlayer.h"
-#include "recordings/RecordingCatalogue.h"
+#include "settings/CLumSettings.h"
 #include "views/CGSensorCtrl.h"
 #include "views/CGdipButton.h"
 #include "views/CMySliderControl.h"

@@ -3,10 +3,10 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CLumDlg.h"
-#include "catalogue/ui/CLumFileListCtrl.h"
-#include "catalogue/ui/CMediaOpenDialog.h"
-#include "catalogue/ui/CTesConfigDlg.h"
-#include "catalogue/ui/QtTranslations.h"
+#include "dialogs/CLumFileListCtrl.h"
+#include "dialogs/CMediaOpenDialog.h"
+#include "dialogs/CTesConfigDlg.h"
+#include "dialogs/QtTranslations.h"
 #include "playback/ScanPanel.h"
 #include "views/map/CHtmlMapDlg.h"
 

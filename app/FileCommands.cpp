@@ -6,8 +6,8 @@
 
 #include "CLumDlg.h"
 #include "app/Messages.h"
-#include "catalogue/core/FileOperations.h"
-#include "catalogue/core/KmlExport.h"
+#include "catalogue/FileOperations.h"
+#include "catalogue/KmlExport.h"
 
 namespace lum {
 

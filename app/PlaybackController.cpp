@@ -9,11 +9,11 @@
 #include <thread>
 
 #include "app/core/Layout.h"
-#include "catalogue/core/CLumSettings.h"
 #include "playback/ScanPanel.h"
 #include "playback/VideoWidgets.h"
 #include "playback/VlcPlayer.h"
 #include "recordings/Paths.h"
+#include "settings/CLumSettings.h"
 #include "views/CGSensorCtrl.h"
 #include "views/CGdipButton.h"
 #include "views/CMySliderControl.h"

@@ -11,8 +11,8 @@
 #include <functional>
 #include <memory>
 
+#include "catalogue/RecordingCatalogue.h"
 #include "playback/EngineEvents.h"
-#include "recordings/RecordingCatalogue.h"
 
 class QLabel;
 class QLineEdit;

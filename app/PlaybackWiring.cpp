@@ -5,7 +5,7 @@
 
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
-#include "catalogue/ui/CLumFileListCtrl.h"
+#include "dialogs/CLumFileListCtrl.h"
 #include "playback/ScanPanel.h"
 
 namespace lum {

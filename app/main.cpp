@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "app/CLumDlg.h"
-#include "catalogue/core/CLumSettings.h"
-#include "catalogue/ui/QtTranslations.h"
+#include "dialogs/QtTranslations.h"
 #include "playback/VlcPlayer.h"
+#include "settings/CLumSettings.h"
 #include "views/CTesToolTipCtrl.h"
 
 int main(int argc, char** argv) {

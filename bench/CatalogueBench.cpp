@@ -15,8 +15,8 @@
 
 #include "BenchCard.h"
 #include "CountingAllocator.h"
+#include "catalogue/RecordingCatalogue.h"
 #include "recordings/Paths.h"
-#include "recordings/RecordingCatalogue.h"
 
 namespace {
 

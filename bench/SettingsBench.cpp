@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "catalogue/core/CLumSettings.h"
 #include "recordings/Paths.h"
+#include "settings/CLumSettings.h"
 #include "tests/support/Builders.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/core/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace {
 

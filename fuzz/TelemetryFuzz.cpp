@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "catalogue/RecordingCatalogue.h"
 #include "recordings/BoundedFile.h"
-#include "recordings/RecordingCatalogue.h"
 #include "recordings/TelemetrySources.h"
 
 namespace {

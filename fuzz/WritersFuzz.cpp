@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/core/KmlExport.h"
-#include "catalogue/core/TrackFormats.h"
+#include "catalogue/KmlExport.h"
+#include "catalogue/TrackFormats.h"
 
 namespace {
 

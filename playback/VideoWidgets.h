@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "recordings/CatalogueViews.h"
+#include "catalogue/CatalogueViews.h"
 #include "views/CDragSlider.h"
 
 namespace lum {

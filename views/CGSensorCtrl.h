@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <array>
 
-#include "recordings/CatalogueViews.h"
+#include "catalogue/CatalogueViews.h"
 #include "views/core/CurveModel.h"
 
 namespace lum {

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "app/CLumDlg.h"
-#include "catalogue/core/CLumSettings.h"
 #include "playback/VideoWidgets.h"
+#include "settings/CLumSettings.h"
 
 using namespace lum;
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/CLumDlg.h"
-#include "catalogue/core/CLumSettings.h"
 #include "playback/ScanPanel.h"
+#include "settings/CLumSettings.h"
 
 using namespace lum;
 

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "app/CLumDlg.h"
-#include "catalogue/core/CLumSettings.h"
-#include "catalogue/ui/CLumFileListCtrl.h"
+#include "dialogs/CLumFileListCtrl.h"
 #include "playback/ScanPanel.h"
+#include "settings/CLumSettings.h"
 #include "tests/support/Builders.h"
 #include "tests/support/RecordingEngine.h"
 

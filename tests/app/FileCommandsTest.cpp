@@ -9,8 +9,8 @@
 
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
-#include "catalogue/core/CLumSettings.h"
-#include "catalogue/ui/CLumFileListCtrl.h"
+#include "dialogs/CLumFileListCtrl.h"
+#include "settings/CLumSettings.h"
 #include "tests/support/Builders.h"
 #include "views/SmallDisplays.h"
 

@@ -13,9 +13,9 @@
 #include "app/CAboutDlg.h"
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
-#include "catalogue/core/CLumSettings.h"
-#include "catalogue/ui/CLumFileListCtrl.h"
+#include "dialogs/CLumFileListCtrl.h"
 #include "recordings/RecordingTypes.h"
+#include "settings/CLumSettings.h"
 #include "views/map/CHtmlMapDlg.h"
 
 using namespace lum;

@@ -12,8 +12,8 @@
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
 #include "app/PlaybackController.h"
-#include "catalogue/core/CLumSettings.h"
 #include "playback/ScanPanel.h"
+#include "settings/CLumSettings.h"
 
 using namespace lum;
 

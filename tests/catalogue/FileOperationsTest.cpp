@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "catalogue/core/FileOperations.h"
-#include "catalogue/core/SafeFiles.h"
+#include "catalogue/FileOperations.h"
+#include "files/SafeFiles.h"
 #include "recordings/Paths.h"
 #include "tests/support/Builders.h"
 #include "tests/support/FakeViews.h"

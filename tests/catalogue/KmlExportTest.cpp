@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "catalogue/core/KmlExport.h"
+#include "catalogue/KmlExport.h"
 #include "recordings/Paths.h"
 #include "tests/support/Builders.h"
 #include "tests/support/TimeZone.h"

@@ -3,8 +3,8 @@
 #include <limits>
 #include <regex>
 
-#include "catalogue/core/KmlExport.h"
-#include "catalogue/core/TrackFormats.h"
+#include "catalogue/KmlExport.h"
+#include "catalogue/TrackFormats.h"
 #include "tests/support/TimeZone.h"
 
 namespace lum {

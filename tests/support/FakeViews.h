@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "recordings/CatalogueViews.h"
-#include "recordings/RecordingCatalogue.h"
+#include "catalogue/CatalogueViews.h"
+#include "catalogue/RecordingCatalogue.h"
 
 namespace lum::test {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/core/TrackFormats.h"
+#include "catalogue/TrackFormats.h"
 
 namespace lum {
 

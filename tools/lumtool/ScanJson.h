@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "recordings/RecordingCatalogue.h"
+#include "catalogue/RecordingCatalogue.h"
 
 namespace lum {
 

@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/core/KmlExport.h"
-#include "catalogue/core/SafeFiles.h"
-#include "catalogue/core/StringTables.h"
-#include "catalogue/core/TrackFormats.h"
+#include "catalogue/KmlExport.h"
+#include "catalogue/RecordingCatalogue.h"
+#include "catalogue/TrackFormats.h"
+#include "files/SafeFiles.h"
 #include "recordings/Paths.h"
-#include "recordings/RecordingCatalogue.h"
+#include "settings/StringTables.h"
 #include "tools/lumtool/ScanJson.h"
 
 #ifdef _WIN32

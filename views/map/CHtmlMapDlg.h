@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "recordings/CatalogueViews.h"
+#include "catalogue/CatalogueViews.h"
 
 class QWebEngineProfile;
 class QWebEngineView;

@@ -1,0 +1,199 @@
+// Loading the current recording's telemetry into the catalogue and feeding the
+// curve, the gauges and the map from it.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "catalogue/RecordingCatalogue.h"
+#include "recordings/AviParser.h"
+#include "recordings/BoundedFile.h"
+#include "recordings/Paths.h"
+#include "recordings/TelemetrySources.h"
+
+namespace lum {
+
+namespace {
+
+class FileSource final : public ByteSource {
+  public:
+    explicit FileSource(BoundedFile& file) : file_(file) {}
+    std::uint64_t Size() const override { return file_.Size(); }
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t n) override {
+        return file_.ReadAt(offset, out, n);
+    }
+
+  private:
+    BoundedFile& file_;
+};
+
+}  // namespace
+
+void RecordingCatalogue::FeedCurve(double fullScale, std::uint32_t durationMs, bool loadSamples) {
+    if (curve_ == nullptr) {
+        return;
+    }
+    const std::size_t count = gsensorSamples.size();
+    if (loadSamples) {
+        curve_->SetScale(fullScale, 2.0);
+    }
+    curve_->ClearSamples();
+    if (loadSamples) {
+        curve_->LoadSamples(gsensorSamples.data(), count);
+        curve_->SetSampleRate(
+            durationMs == 0 ? 0.0 : static_cast<double>(count) / static_cast<double>(durationMs));
+    }
+}
+
+namespace {
+// path_plot_all([[lat,lon],...]) in decimal degrees.
+std::string PathPlotAllScript(const std::vector<TrackPoint>& points) {
+    std::string script = "path_plot_all([";
+    script.reserve(script.size() + points.size() * 26 + 2);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        script += i == 0 ? "[" : ",[";
+        script += FormatFixed6(points[i].latitude);
+        script += ',';
+        script += FormatFixed6(points[i].longitude);
+        script += ']';
+    }
+    script += "])";
+    return script;
+}
+}  // namespace
+
+void RecordingCatalogue::PlotTrack() {
+    if (map_ == nullptr) {
+        return;
+    }
+    // The whole track in one script: one call per point kept the page busy
+    // for as long as hundreds of calls take to cross into it.
+    const std::vector<TrackPoint> points = TrackPoints(gpsSamples);
+    if (!points.empty()) {
+        map_->RunScript(PathPlotAllScript(points));
+    }
+}
+
+int RecordingCatalogue::FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool mapEnabled) {
+    if (gsensorEnabled && curve_ != nullptr && !gsensorSamples.empty()) {
+        curve_->SetHideCurves(false);
+        curve_->SetPosition(static_cast<int>(ms));
+        if (gauges_ != nullptr) {
+            gauges_->RefreshValueTexts();
+        }
+    }
+    if (gpsSamples.empty()) {
+        if (gauges_ != nullptr) {
+            gauges_->SetCompassBlank();
+            bool valid = false;
+            std::uint16_t kmh = 0;
+            if (gauges_->SpeedShown(valid, kmh) && (valid || kmh != 0)) {
+                gauges_->SetSpeed(false, 0);
+            }
+        }
+        return 0;
+    }
+    const double index = std::trunc(static_cast<double>(ms) * recordsPerSecond / 1000.0);
+    if (!(index >= 0) || index >= static_cast<double>(gpsSamples.size())) {
+        return 0;  // past the last record: everything stays as it was
+    }
+    const int i = static_cast<int>(index);
+    const GpsSample& s = gpsSamples[static_cast<std::size_t>(i)];
+    if ((s.fixFlags & 1) == 0) {
+        if (gauges_ != nullptr) {
+            gauges_->SetCompassBlank();
+            gauges_->SetSpeed(false, 0);
+        }
+        return 0;
+    }
+    if (i != 0 && i == lastGpsIndex) {
+        return 1;  // the same record as last time is not pushed again
+    }
+    lastGpsIndex = i;
+    const int heading = s.headingHalfDegrees * 2;
+    if (gauges_ != nullptr) {
+        gauges_->SetHeading(heading);
+        gauges_->SetSpeed(true, static_cast<std::uint16_t>(s.speedKmh));
+    }
+    if (!IsPlottable(s)) {
+        return 0;  // no position the map could show
+    }
+    const double lat = s.latitude / 100.0, lon = s.longitude / 100.0;
+    if (mapEnabled && map_ != nullptr) {
+        map_->MovePosition(lat, lon, heading);
+    }
+    return 1;
+}
+
+void RecordingCatalogue::RedrawDrivenPath(std::uint32_t ms) {
+    if (recordsPerSecond == 0) {
+        recordsPerSecond = 1.0;
+    }
+    const double wanted = std::trunc(static_cast<double>(ms) * recordsPerSecond / 1000.0);
+    const std::size_t n = wanted >= static_cast<double>(gpsSamples.size()) || !(wanted >= 0)
+                              ? gpsSamples.size()
+                              : static_cast<std::size_t>(wanted);
+    if (map_ == nullptr) {
+        return;
+    }
+    // The page holds the whole track (PlotTrack); the driven part is its first
+    // points, one for each plottable record before the play time: one call, not
+    // one per point.
+    const auto end = gpsSamples.begin() + static_cast<std::ptrdiff_t>(n);
+    const auto driven = std::count_if(gpsSamples.begin(), end, IsPlottable);
+    map_->RunScript("pathdrived_plot_to_n(" + std::to_string(driven) + ")");
+}
+
+std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples) {
+    std::vector<TrackPoint> points;
+    for (const GpsSample& s : samples) {
+        if (IsPlottable(s)) {
+            points.push_back(
+                {NmeaToDegrees(s.latitude / 100.0), NmeaToDegrees(s.longitude / 100.0)});
+        }
+    }
+    return points;
+}
+
+bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
+    if (index < 0 || index >= static_cast<int>(entries.size())) {
+        return false;
+    }
+    if (map_ != nullptr) {
+        map_->RunScript("pathdrived_delete()");
+        map_->RunScript("path_delete()");
+    }
+    gpsSamples.clear();
+    gsensorSamples.clear();
+    currentIndex = index;
+    const RecordingEntry& entry = entries[index];
+    const std::string path = FullPath(entry);
+
+    BoundedFile file;
+    bool sideText = false;
+    const std::string sidePath = SideTextPath(path);
+    // Only a regular file is a side text: a folder, a pipe or a device of that
+    // name is passed over and the recording's own telemetry is used.
+    if (!sidePath.empty() && HasSideTextName(path)) {
+        std::error_code ec;
+        sideText = std::filesystem::status(ToFsPath(sidePath), ec).type() ==
+                       std::filesystem::file_type::regular &&
+                   file.Open(sidePath);
+    }
+    if (!sideText && !file.Open(path)) {
+        return false;
+    }
+    FileSource source(file);
+    DecodedTelemetry d = DecodeTelemetry(entry, source, sideText);
+    gpsSamples = std::move(d.gps);
+    gsensorSamples = std::move(d.gsensor);
+    gsensorFullScale = d.gsensorFullScale;
+    if (d.rateKnown) {
+        recordsPerSecond = d.recordsPerSecond;
+    }
+    FeedCurve(d.gsensorFullScale, entry.telemetry.durationMs, d.curveLoaded);
+    PlotTrack();
+    return true;
+}
+
+}  // namespace lum

@@ -1,0 +1,252 @@
+#include "catalogue/FileOperations.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "files/SafeFiles.h"
+#include "recordings/Paths.h"
+
+namespace lum {
+
+namespace fs = std::filesystem;
+
+bool SelectGroupsForOperation(RecordingCatalogue& catalogue, const std::vector<bool>& selected) {
+    bool any = false;
+    for (std::size_t i = 0; i < catalogue.groups.size(); ++i) {
+        const bool on = i < selected.size() && selected[i];
+        catalogue.groups[i].selected = on ? 1 : 0;
+        any = any || on;
+    }
+    return any;
+}
+
+bool ClearReadOnly(std::string_view path) {
+    std::error_code ec;
+    fs::permissions(ToFsPath(path), fs::perms::owner_write, fs::perm_options::add, ec);
+    return !ec;
+}
+
+bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
+                    std::vector<std::string>* failed) {
+    if (!SelectGroupsForOperation(catalogue, selected)) {
+        return false;
+    }
+    int deleted = 0;
+    // Backwards, so the indices still to be visited stay valid after each removal.
+    for (auto g = catalogue.groups.rbegin(); g != catalogue.groups.rend(); ++g) {
+        if (g->selected == 0) {
+            continue;
+        }
+        for (int k = g->entryCount - 1; k >= 0; --k) {
+            const std::size_t index = static_cast<std::size_t>(g->firstEntry + k);
+            if (index >= catalogue.entries.size()) {
+                continue;
+            }
+            const std::string path = FullPath(catalogue.entries[index]);
+            const fs::path file = ToFsPath(path);
+            std::error_code ec;
+            // The mark is taken off for the delete and put back when the delete fails.
+            const fs::perms before = fs::status(file, ec).permissions();
+            const bool marked = !ec && (before & fs::perms::owner_write) == fs::perms::none;
+            if (marked) {
+                ClearReadOnly(path);
+            }
+            if (!fs::remove(file, ec) || ec) {
+                if (marked) {
+                    std::error_code restoreError;
+                    fs::permissions(file, before, fs::perm_options::replace, restoreError);
+                }
+                if (failed != nullptr) {
+                    failed->push_back(path);
+                }
+            } else {
+                catalogue.entries.erase(catalogue.entries.begin() +
+                                        static_cast<std::ptrdiff_t>(index));
+                if (index < catalogue.rows.size()) {
+                    catalogue.rows.erase(catalogue.rows.begin() +
+                                         static_cast<std::ptrdiff_t>(index));
+                }
+                ++deleted;
+            }
+        }
+    }
+    if (deleted == 0) {
+        return true;
+    }
+    catalogue.groups.clear();
+    catalogue.rows.clear();
+    catalogue.ClearListViews();
+    catalogue.BuildGroups();
+    return true;
+}
+
+namespace {
+
+// The name with its fourth character replaced by "_".
+std::string UnlockedName(const std::string& name) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) {
+            continue;
+        }
+        if (chars++ == 3) {
+            std::size_t end = i + 1;
+            while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) {
+                ++end;
+            }
+            return name.substr(0, i) + "_" + name.substr(end);
+        }
+    }
+    return name;
+}
+
+}  // namespace
+
+bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
+                    std::vector<std::string>* failed) {
+    if (!SelectGroupsForOperation(catalogue, selected)) {
+        return false;
+    }
+    for (GroupRecord& g : catalogue.groups) {
+        if (g.selected == 0) {
+            continue;
+        }
+        for (int k = 0; k < g.entryCount; ++k) {
+            const std::size_t index = static_cast<std::size_t>(g.firstEntry + k);
+            if (index >= catalogue.entries.size()) {
+                continue;
+            }
+            RecordingEntry& e = catalogue.entries[index];
+            bool handled = true;
+            if ((e.flags & EntryFlagReadOnly) != 0) {
+                if (ClearReadOnly(FullPath(e))) {
+                    e.flags &= static_cast<std::uint8_t>(~EntryFlagReadOnly);
+                } else {
+                    handled = false;
+                }
+            }
+            if ((e.flags & EntryFlagNameLocked) != 0) {
+                RecordingEntry renamed = e;
+                renamed.fileName = UnlockedName(e.fileName);
+                const fs::path from = ToFsPath(FullPath(e));
+                const fs::path to = ToFsPath(FullPath(renamed));
+                std::error_code ec;
+                // A rename here would silently replace another recording of that name.
+                bool renamedNow = false;
+                if (!fs::exists(to, ec) && !ec) {
+                    fs::rename(from, to, ec);
+                    renamedNow = !ec;
+                }
+                if (renamedNow) {
+                    e.fileName = renamed.fileName;
+                    e.flags &= static_cast<std::uint8_t>(~EntryFlagNameLocked);
+                } else {
+                    handled = false;
+                }
+            }
+            if (!handled && failed != nullptr) {
+                failed->push_back(FullPath(e));
+            }
+        }
+        g.groupFlags = 0;
+    }
+    catalogue.ClearListViews();
+    catalogue.FillList();
+    return true;
+}
+
+namespace {
+
+std::string PercentText(int percent) {
+    return std::to_string(percent) + " %";
+}
+
+// Copies beside the target first and renames it into place once it is on the
+// disk, so an existing file is replaced only by a complete copy.
+bool CopyWhole(const fs::path& from, const fs::path& to) {
+    const fs::path temp = TemporaryIn(to.parent_path());
+    std::error_code ec;
+    fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return false;
+    }
+    return ReplaceDurably(temp, to);
+}
+
+}  // namespace
+
+CopyOutcome CopySelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
+                         std::string_view destination) {
+    CopyOutcome outcome;
+    outcome.anySelected = SelectGroupsForOperation(catalogue, selected);
+    if (!outcome.anySelected) {
+        return outcome;
+    }
+    ICatalogueHost* host = catalogue.Host();
+    int total = 0;
+    for (const GroupRecord& g : catalogue.groups) {
+        total += g.selected != 0 ? g.entryCount : 0;
+    }
+    int done = 0;
+    std::set<std::string> cleaned;  // folders already rid of an earlier run's temporaries
+    if (host != nullptr) {
+        host->ShowProgress(0, PercentText(0));
+    }
+    for (const GroupRecord& g : catalogue.groups) {
+        if (g.selected == 0) {
+            continue;
+        }
+        for (int k = 0; k < g.entryCount; ++k) {
+            const std::size_t index = static_cast<std::size_t>(g.firstEntry + k);
+            if (index >= catalogue.entries.size()) {
+                continue;
+            }
+            const RecordingEntry& e = catalogue.entries[index];
+            RecordingEntry target;
+            target.rootFolder = std::string(destination);
+            target.subFolder = e.subFolder;
+            target.fileName = e.fileName;
+            std::string folder = target.rootFolder;
+            if (!e.subFolder.empty()) {
+                if (!EndsWithSeparator(folder)) {
+                    folder.push_back(kPathSeparator);
+                }
+                folder += e.subFolder;
+            }
+            std::error_code ec;
+            if (!fs::is_directory(ToFsPath(folder), ec)) {
+                CreateFolderPath(folder);
+            }
+            if (cleaned.insert(folder).second) {
+                RemoveStaleTemporaries(ToFsPath(folder));
+            }
+            const std::string targetPath = FullPath(target);
+            bool copy = true;
+            if (fs::exists(ToFsPath(targetPath), ec)) {
+                // Without anyone to ask, an existing file is kept.
+                copy = host != nullptr && host->AskOverwrite(targetPath);
+                if (!copy) {
+                    outcome.skipped.push_back(targetPath);
+                }
+            }
+            if (copy && !CopyWhole(ToFsPath(FullPath(e)), ToFsPath(targetPath))) {
+                outcome.failed.push_back(FullPath(e));
+            }
+            ++done;
+            const int percent = std::min(100, total > 0 ? done * 100 / total : 100);
+            if (host != nullptr) {
+                host->ShowProgress(percent, PercentText(percent));
+            }
+        }
+    }
+    if (host != nullptr) {
+        host->HideProgress();
+    }
+    return outcome;
+}
+
+}  // namespace lum

@@ -1,0 +1,474 @@
+#include "catalogue/RecordingCatalogue.h"
+
+#include <algorithm>
+#include <charconv>
+#include <numeric>
+
+#include "recordings/AviParser.h"
+#include "recordings/Mp4Parser.h"
+#include "recordings/Paths.h"
+#include "recordings/VideoParser.h"
+
+namespace lum {
+
+namespace {
+
+bool IsNameChar(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
+           c == '-';
+}
+
+// The n-th character (code point, 0-based) is the ASCII character want.
+bool CharAtIs(std::string_view s, std::size_t n, char want) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) {
+            continue;
+        }
+        if (count++ == n) {
+            return s[i] == want;
+        }
+    }
+    return false;
+}
+
+// Decodes UTF-8 to UTF-16 code units; a stray byte stands for itself.
+std::u16string ToUtf16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::uint32_t cp = c;
+        std::size_t len = 1;
+        if (c >= 0xF0 && i + 3 < s.size()) {
+            cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
+                 (s[i + 3] & 0x3Fu);
+            len = 4;
+        } else if (c >= 0xE0 && i + 2 < s.size()) {
+            cp = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
+            len = 3;
+        } else if (c >= 0xC0 && i + 1 < s.size()) {
+            cp = ((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
+            len = 2;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+CLumParserBase* ChooseParser(std::string_view name, CLum3gpParser& mp4, CLumAviParser& avi) {
+    if (EndsWith(name, ".AVI")) {
+        return &avi;
+    }
+    return &mp4;
+}
+
+}  // namespace
+
+bool IsRecordingName(std::string_view name) {
+    const std::size_t head = std::min<std::size_t>(4, name.size());
+    for (std::size_t i = 0; i < head; ++i) {
+        if (!IsNameChar(name[i])) {
+            return false;  // also rejects any non-ASCII character among the first four
+        }
+    }
+    return EndsWith(name, ".MOV") || EndsWith(name, ".MP4") || EndsWith(name, ".AVI");
+}
+
+std::string_view NameSortKey(std::string_view fileName) {
+    // Character positions, not bytes: skip four characters, keep at most thirteen.
+    std::string_view rest = fileName;
+    std::size_t skipped = 0, i = 0;
+    while (i < rest.size() && skipped < 4) {
+        ++i;
+        while (i < rest.size() && (static_cast<unsigned char>(rest[i]) & 0xC0) == 0x80) {
+            ++i;
+        }
+        ++skipped;
+    }
+    rest.remove_prefix(i);
+    std::size_t end = 0, kept = 0;
+    while (end < rest.size() && kept < 13) {
+        ++end;
+        while (end < rest.size() && (static_cast<unsigned char>(rest[end]) & 0xC0) == 0x80) {
+            ++end;
+        }
+        ++kept;
+    }
+    return rest.substr(0, end);
+}
+
+int CompareUtf16(std::string_view a, std::string_view b) {
+    const std::u16string ua = ToUtf16(a), ub = ToUtf16(b);
+    const int c = ua.compare(ub);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+std::string FormatFixed6(double v) {
+    // Room for the largest double in fixed notation (309 digits, sign, point, 6 decimals).
+    char buf[330];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+    if (r.ec != std::errc{}) {
+        return "0.000000";  // unreachable with this buffer; never hand out unwritten bytes
+    }
+    std::string text(buf, r.ptr);
+    // A value that rounds to zero is written without a sign.
+    if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) {
+        text.erase(0, 1);
+    }
+    return text;
+}
+
+std::string PathPlotScript(double lat, double lon) {
+    return "path_plot(" + FormatFixed6(lat) + "," + FormatFixed6(lon) + ")";
+}
+
+void RecordingCatalogue::Bind(IFileListView* fileList, IGSensorCurveView* curve, IMapView* map,
+                              ICatalogueHost* host) {
+    fileList_ = fileList;
+    curve_ = curve;
+    map_ = map;
+    host_ = host;
+    entries.clear();
+    groups.clear();
+    rows.clear();
+    gpsSamples.clear();
+    gsensorSamples.clear();
+    currentIndex = -1;
+    currentGroup = -1;
+}
+
+void RecordingCatalogue::Clear() {
+    clock_ = LocalClock{};
+    entries.clear();
+    groups.clear();
+    rows.clear();
+    currentIndex = -1;
+    ClearListViews();
+    if (curve_ != nullptr) {
+        curve_->ClearSamples();
+        curve_->Repaint();
+    }
+}
+
+void RecordingCatalogue::ClearListViews() {
+    if (fileList_ != nullptr) {
+        fileList_->DeleteAllRows();
+    }
+    if (groupList_ != nullptr) {
+        groupList_->DeleteAllRows();
+    }
+}
+
+bool RecordingCatalogue::Load(std::string_view folder, std::string_view fileName) {
+    return LoadWithStatus(folder, fileName) != LoadStatus::Missing;
+}
+
+LoadStatus RecordingCatalogue::LoadWithStatus(std::string_view folder, std::string_view fileName,
+                                              const WalkOptions& options) {
+    Clear();
+    if (curve_ != nullptr) {
+        curve_->Repaint();
+    }
+    if (fileName.empty()) {
+        scanCount = 0;
+        switch (WalkFolder(
+            folder, [this](const WalkItem& item) { AddScannedFile(item); }, options)) {
+            case WalkResult::RootMissing:
+                return LoadStatus::Missing;
+            case WalkResult::RootUnreadable:
+                return LoadStatus::Unreadable;
+            case WalkResult::Cancelled:
+                entries.clear();
+                return LoadStatus::Cancelled;
+            case WalkResult::Done:
+                break;
+        }
+    } else if (!AddSingleFile(folder, fileName)) {
+        return LoadStatus::Missing;
+    }
+    if (!entries.empty()) {
+        SortByNameKey(true);
+        BuildGroups();
+    }
+    return LoadStatus::Loaded;
+}
+
+void RecordingCatalogue::TakeRecordings(RecordingCatalogue&& loaded) {
+    ClearHighlights();
+    ClearListViews();
+    entries = std::move(loaded.entries);
+    groups = std::move(loaded.groups);
+    rows = std::move(loaded.rows);
+    scanCount = loaded.scanCount;
+    currentIndex = -1;
+    currentGroup = -1;
+    FillList();
+}
+
+namespace {
+// Recordings whose reader gives no whole-second length (the MP4 family) take it
+// from their duration, so consecutive one-minute recordings group together.
+void FillLength(TelemetryIndex& t) {
+    if (t.lengthSeconds == 0) {
+        t.lengthSeconds = t.durationMs / 1000;
+    }
+}
+}  // namespace
+
+void RecordingCatalogue::AddScannedFile(const WalkItem& item) {
+    if (item.isDirectory) {
+        return;
+    }
+    if (IsRecordingName(item.name)) {
+        RecordingEntry e;
+        e.fileName = item.name;
+        e.rootFolder = item.root;
+        e.subFolder = item.relativePath;
+        CLum3gpParser mp4;
+        CLumAviParser avi;
+        CLumParserBase* parser = ChooseParser(item.name, mp4, avi);
+        FileStatus status;
+        parser->SetTarget(&e.telemetry);
+        parser->SetStatusTarget(&status);
+        parser->SetClock(&clock_);
+        if (parser->Parse(FullPath(e)) == 0) {
+            if (status.readOnly) {
+                e.flags |= EntryFlagReadOnly;
+            }
+            if (CharAtIs(e.fileName, 3, 'G')) {
+                e.flags |= EntryFlagNameLocked;
+            }
+            FillLength(e.telemetry);
+            entries.push_back(std::move(e));
+        }
+    }
+    if (surface_ != nullptr) {
+        surface_->ShowScanCount(scanCount);
+    }
+    ++scanCount;
+}
+
+bool RecordingCatalogue::AddSingleFile(std::string_view folder, std::string_view fileName) {
+    std::string path(folder);
+    if (!path.empty() && !EndsWithSeparator(path)) {
+        path.push_back(kPathSeparator);
+    }
+    path.append(fileName);
+    std::error_code ec;
+    if (!std::filesystem::exists(ToFsPath(path), ec)) {
+        return false;
+    }
+    RecordingEntry e;
+    e.fileName = std::string(fileName);
+    e.rootFolder = std::string(folder);
+    CLum3gpParser mp4;
+    CLumAviParser avi;
+    CLumParserBase* parser = ChooseParser(fileName, mp4, avi);
+    FileStatus status;
+    parser->SetTarget(&e.telemetry);
+    parser->SetStatusTarget(&status);
+    parser->SetClock(&clock_);
+    if (CharAtIs(e.fileName, 3, 'G')) {
+        e.flags |= EntryFlagNameLocked;
+    }
+    if (parser->Parse(path) == 0) {
+        if (status.readOnly) {
+            e.flags |= EntryFlagReadOnly;
+        }
+        FillLength(e.telemetry);
+        entries.push_back(std::move(e));
+    }
+    return true;
+}
+
+void RecordingCatalogue::SortBy(bool byNameKey, bool ascending) {
+    std::vector<std::u16string> keys;
+    keys.reserve(entries.size());
+    for (const RecordingEntry& e : entries) {
+        keys.push_back(ToUtf16(byNameKey ? NameSortKey(e.fileName) : std::string_view(e.fileName)));
+    }
+    std::vector<std::size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
+    });
+    std::vector<RecordingEntry> sorted;
+    sorted.reserve(entries.size());
+    for (std::size_t i : order) {
+        sorted.push_back(std::move(entries[i]));
+    }
+    entries = std::move(sorted);
+}
+
+void RecordingCatalogue::SortByNameKey(bool ascending) {
+    SortBy(true, ascending);
+}
+void RecordingCatalogue::SortByFileName(bool ascending) {
+    SortBy(false, ascending);
+}
+
+void RecordingCatalogue::ClearHighlights() {
+    if (groupList_ != nullptr && currentGroup >= 0) {
+        groupList_->SetDropHighlight(currentGroup, false);
+    }
+    if (fileList_ != nullptr && currentIndex >= 0) {
+        fileList_->SetDropHighlight(currentIndex, false);
+    }
+}
+
+void RecordingCatalogue::SortCatalogue(int column, bool ascending) {
+    (void)ascending;  // the catalogue's own orders are always ascending
+    ClearHighlights();
+    if (column == 0) {
+        SortByNameKey(true);
+    } else if (column == 1 || column == 2) {
+        SortByFileName(true);
+    }
+    RebuildGroupRecords();
+    currentIndex = -1;
+}
+
+void RecordingCatalogue::BuildGroups() {
+    groups.clear();
+    rows.clear();
+    if (!entries.empty()) {
+        entries[0].groupStart = 1;
+    }
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        const TelemetryIndex& prev = entries[i - 1].telemetry;
+        const std::int64_t end = prev.startTime + prev.lengthSeconds;
+        const std::int64_t start = entries[i].telemetry.startTime;
+        // A gap or an overlap of more than 2 seconds starts a new group.
+        if (start < end - 2 || start > end + 2) {
+            entries[i].groupStart = 1;
+        }
+    }
+    RebuildGroupRecords();
+    FillList();
+}
+
+void RecordingCatalogue::RebuildGroupRecords() {
+    groups.clear();
+    rows.clear();
+    GroupRecord current;
+    std::int32_t counter = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const RecordingEntry& e = entries[i];
+        if (e.groupStart != 0 || i == 0) {
+            if (i != 0) {
+                groups.push_back(current);
+            }
+            current = GroupRecord{};
+            current.groupNumber = counter++;
+            current.firstEntry = static_cast<std::int32_t>(i);
+        }
+        rows.push_back({current.groupNumber, current.entryCount, static_cast<std::int32_t>(i),
+                        e.telemetry.fileSize, e.telemetry.durationMs});
+        ++current.entryCount;
+        current.totalDurationMs += e.telemetry.durationMs;
+        current.totalSize += e.telemetry.fileSize;
+        current.groupFlags |= e.flags;
+    }
+    if (!entries.empty()) {
+        groups.push_back(current);
+    }
+}
+
+void RecordingCatalogue::FillList() {
+    if (groupList_ != nullptr) {
+        for (const GroupRecord& g : groups) {
+            const TelemetryIndex& first = entries[g.firstEntry].telemetry;
+            groupList_->AddGroupRow(g.groupNumber, first.width, first.height, g.totalDurationMs,
+                                    g.totalSize, g.groupFlags, first.startTime);
+        }
+    }
+    if (fileList_ == nullptr) {
+        return;
+    }
+    fileList_->BeginRows();
+    for (const RowRecord& r : rows) {
+        const RecordingEntry& e = entries[r.entryIndex];
+        fileList_->AddRow(r.entryIndex, e.rootFolder + e.subFolder, e.fileName,
+                          e.telemetry.fileSize, e.flags, e.telemetry.hasSideText,
+                          e.telemetry.startTime);
+    }
+    fileList_->EndRows();
+}
+
+int RecordingCatalogue::CurrentIndex() {
+    if (entries.empty()) {
+        return -1;
+    }
+    if (currentIndex >= static_cast<int>(entries.size())) {
+        currentIndex = static_cast<int>(entries.size()) - 1;
+    }
+    return currentIndex;
+}
+
+int RecordingCatalogue::GroupOf() {
+    currentGroup = -1;
+    if (currentIndex == -1) {
+        return -1;
+    }
+    for (const GroupRecord& g : groups) {
+        if (currentIndex < g.firstEntry + g.entryCount) {
+            currentGroup = g.groupNumber;
+            break;
+        }
+    }
+    return currentGroup;
+}
+
+bool RecordingCatalogue::Select(int index) {
+    if (index < 0 || index >= static_cast<int>(rows.size())) {
+        return false;
+    }
+    ClearHighlights();
+    currentIndex = index;
+    GroupOf();
+    if (groupList_ != nullptr && currentGroup >= 0) {
+        groupList_->SetDropHighlight(currentGroup, true);
+        groupList_->EnsureVisible(currentGroup);
+    }
+    if (fileList_ != nullptr) {
+        fileList_->SetDropHighlight(currentIndex, true);
+        fileList_->EnsureVisible(currentIndex);
+    }
+    return true;
+}
+
+bool RecordingCatalogue::SelectGroup(int group) {
+    if (group < 0 || group >= static_cast<int>(groups.size()) || groups[group].entryCount <= 0) {
+        return false;
+    }
+    ClearHighlights();
+    currentGroup = group;
+    currentIndex = groups[group].firstEntry;
+    if (groupList_ != nullptr) {
+        groupList_->SetDropHighlight(currentGroup, true);
+    }
+    if (fileList_ != nullptr) {
+        fileList_->SetDropHighlight(currentIndex, true);
+    }
+    return true;
+}
+
+bool RecordingCatalogue::VideoSize(int& width, int& height) {
+    const int i = CurrentIndex();
+    if (i < 0) {
+        return false;
+    }
+    width = entries[i].telemetry.width;
+    height = entries[i].telemetry.height;
+    return true;
+}
+
+}  // namespace lum

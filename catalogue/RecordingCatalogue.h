@@ -1,0 +1,150 @@
+// The model of the opened card, folder or file: recordings in catalogue order,
+// their groups of continuous recordings, and the current recording's telemetry.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/CatalogueViews.h"
+#include "recordings/FolderWalk.h"
+#include "recordings/LocalTime.h"
+#include "recordings/RecordingTypes.h"
+
+namespace lum {
+
+struct GroupRecord {
+    std::int32_t groupNumber = 0;
+    std::int32_t firstEntry = 0;
+    std::int32_t entryCount = 0;
+    std::uint64_t totalDurationMs = 0;
+    std::uint64_t totalSize = 0;
+    std::uint8_t groupFlags = 0;
+    std::int32_t selected = 0;
+};
+
+struct RowRecord {
+    std::int32_t groupNumber = 0;
+    std::int32_t indexInGroup = 0;
+    std::int32_t entryIndex = 0;
+    std::uint64_t fileSize = 0;
+    std::uint32_t durationMs = 0;
+};
+
+// Whether a walked file name is one of the camera's recordings.
+bool IsRecordingName(std::string_view name);
+// The sort key of the name-key order: up to 13 characters from the fifth on.
+std::string_view NameSortKey(std::string_view fileName);
+// Ordinal comparison as UTF-16 code units (-1, 0, 1), whatever the text's encoding here.
+int CompareUtf16(std::string_view a, std::string_view b);
+
+enum class LoadStatus { Loaded, Missing, Unreadable, Cancelled };
+
+class RecordingCatalogue {
+  public:
+    // The views are not owned; any may be null.
+    void Bind(IFileListView* fileList, IGSensorCurveView* curve, IMapView* map,
+              ICatalogueHost* host);
+    void BindVideoSurface(IVideoSurfaceView* surface) { surface_ = surface; }
+    void BindGroupList(IGroupListView* groupList) { groupList_ = groupList; }
+    void BindGauges(IGaugesView* gauges) { gauges_ = gauges; }
+
+    void Clear();
+    // Deletes every row of the attached list views.
+    void ClearListViews();
+    // An empty fileName loads the folder tree; otherwise that one file of folder.
+    // False when the folder or the file does not exist.
+    bool Load(std::string_view folder, std::string_view fileName);
+    // The same, telling why nothing was loaded; a set cancel flag ends the walk
+    // and leaves the catalogue empty.
+    LoadStatus LoadWithStatus(std::string_view folder, std::string_view fileName,
+                              const WalkOptions& options = {});
+    // Takes over the recordings of a catalogue loaded elsewhere (a scan on a
+    // worker thread) and fills the attached lists; no recording is current.
+    void TakeRecordings(RecordingCatalogue&& loaded);
+    void AddScannedFile(const WalkItem& item);
+    // False when the file does not exist.
+    bool AddSingleFile(std::string_view folder, std::string_view fileName);
+
+    void SortByNameKey(bool ascending = true);
+    void SortByFileName(bool ascending = true);
+    // A header click of the file list: column 0 by name key, 1 and 2 by file name.
+    void SortCatalogue(int column, bool ascending);
+    void BuildGroups();
+    void RebuildGroupRecords();
+    void FillList();
+
+    // Playback side.
+    int CurrentIndex();
+    int GroupOf();
+    bool Select(int index);
+    bool SelectGroup(int group);
+    bool VideoSize(int& width, int& height);
+
+    // Reads the telemetry of recording index into gpsSamples and gsensorSamples,
+    // draws its track and fills the curve. False when index is outside the
+    // catalogue or the recording cannot be opened.
+    bool LoadCurrentTelemetry(int index);
+
+    // The play time selects the GPS record: moves the curve's cursor, the
+    // compass, the speed dial and the map marker. 1 when a valid record was handled.
+    int FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool mapEnabled);
+    // Draws the driven part of the track again up to the play time.
+    void RedrawDrivenPath(std::uint32_t ms);
+    // Draws the current recording's full track (a reloaded map page starts blank).
+    void PlotTrack();
+    // The record last pushed to the gauges; kept across recordings.
+    int lastGpsIndex = 0;
+
+    std::vector<RecordingEntry> entries;
+    std::vector<GroupRecord> groups;
+    std::vector<RowRecord> rows;
+    int currentIndex = -1;
+    int currentGroup = -1;
+    int scanCount = 0;
+
+    std::vector<GpsSample> gpsSamples;
+    std::vector<GSensorSample> gsensorSamples;
+    double recordsPerSecond = 1.0;
+    // The full scale in g that gsensorSamples are meant with.
+    double gsensorFullScale = 8.0;
+
+    IFileListView* FileList() const { return fileList_; }
+    IGroupListView* GroupList() const { return groupList_; }
+    IGSensorCurveView* Curve() const { return curve_; }
+    IMapView* Map() const { return map_; }
+    ICatalogueHost* Host() const { return host_; }
+
+  private:
+    void SortBy(bool byNameKey, bool ascending);
+    void ClearHighlights();
+    void FeedCurve(double fullScale, std::uint32_t durationMs, bool loadSamples);
+
+    // The scan's time conversions; a new one for every load.
+    LocalClock clock_;
+    IFileListView* fileList_ = nullptr;
+    IGroupListView* groupList_ = nullptr;
+    IGSensorCurveView* curve_ = nullptr;
+    IMapView* map_ = nullptr;
+    IVideoSurfaceView* surface_ = nullptr;
+    IGaugesView* gauges_ = nullptr;
+    ICatalogueHost* host_ = nullptr;
+};
+
+struct TrackPoint {
+    double latitude;  // decimal degrees
+    double longitude;
+};
+// The points of a track as the map draws them: the samples IsPlottable accepts,
+// converted to decimal degrees.
+std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples);
+
+// "%f" with six decimals and a point whatever the process locale says; a value
+// that rounds to zero has no sign. Callers keep non-finite values away.
+std::string FormatFixed6(double v);
+// The map script that plots one track point, in decimal degrees.
+std::string PathPlotScript(double latitudeDegrees, double longitudeDegrees);
+
+}  // namespace lum
