@@ -437,7 +437,6 @@ void CLumDlg::ToggleFullScreen() {
         setGeometry(mon.x(), mon.y(), mon.width(), h);
         raise();
         Button(IDC_PLAY)->setFocus();
-        nudgeTimer_.start(800, this);
         Relayout(width(), height());
     }
     if (!wasPaused && player_->Loaded()) {

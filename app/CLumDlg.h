@@ -3,7 +3,6 @@
 // into playback.
 #pragma once
 
-#include <QBasicTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -145,7 +144,6 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
 
   private:
     CGdipButton* MakeButton(int id, int picture, int alternate = 0);
@@ -201,7 +199,6 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     bool mapEnabled_ = true;
     bool gsensorEnabled_ = true;
     int mapKind_ = 0;
-    QBasicTimer nudgeTimer_;
     LayoutRect viewRect_;
     bool panning_ = false;
     QPoint panAnchor_;

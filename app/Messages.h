@@ -1,35 +1,8 @@
-// The main window's own messages and timers. On Qt a posted message is a queued
-// invocation of the handler of the same name; a sent one is a direct call.
+// Control ids of the main window, by which tooltips, layout and tests name controls.
 #pragma once
 
 namespace lum {
 
-enum LumMessage : int {
-    WM_PLAYER_ERROR = 0x0C01,
-    WM_LANGUAGE_CHANGED = 0x0C02,
-    WM_RESERVED_C03 = 0x0C03,
-    WM_TOGGLE_FULLSCREEN = 0x0C04,
-    WM_SHOW_CONTROLS = 0x0C05,
-    WM_PLAY_STATE = 0x0C06,
-    WM_PLAY_TIME = 0x0C07,
-    WM_END_REACHED = 0x0C08,
-    WM_PLAY_GROUP = 0x0C09,
-    WM_PLAY_ITEM = 0x0C0A,
-    WM_MAP_KIND_CHANGED = 0x0C0B,
-    WM_VOLUME_CHANGED = 0x0C0C,
-    WM_SEEK_MOVED = 0x0C0D,
-    WM_SORT_LIST = 0x0C0E,
-};
-
-enum LumTimer : int {
-    TIMER_SHIFT_NUDGE = 100,
-    TIMER_OVERLAY = 102,
-    TIMER_SEEK = 103,
-    TIMER_DEFERRED_PLAY = 105,
-    TIMER_SWITCH_TIMEOUT = 106,
-};
-
-// Control ids of the main window, by which tooltips, layout and tests name controls.
 enum ControlId : int {
     IDC_OPEN = 1001,
     IDC_VIDEO = 1002,

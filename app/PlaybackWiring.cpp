@@ -1,7 +1,6 @@
 // How the window's controls, dialogs and command line reach the playback controller.
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <QTimerEvent>
 
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
@@ -73,14 +72,6 @@ void CLumDlg::OpenPath(const QString& path) {
     const QString folder = info.exists() ? info.absoluteFilePath() : path;
     const bool mountPoint = info.exists() && QStorageInfo(folder).rootPath() == folder;
     OpenSource(mountPoint ? Source::Disk : Source::Folder, folder);
-}
-
-void CLumDlg::timerEvent(QTimerEvent* event) {
-    if (event->timerId() == nudgeTimer_.timerId()) {
-        nudgeTimer_.stop();  // the Shift-key nudge after full screen is only needed on Windows
-        return;
-    }
-    QWidget::timerEvent(event);
 }
 
 }  // namespace lum

@@ -24,14 +24,11 @@ class CLumVideoParser {
     virtual ~CLumVideoParser() = default;
 
     // Where a successful Parse writes its results; not owned.
-    virtual void SetTarget(TelemetryIndex* target) { (void)target; }
+    virtual void SetTarget(TelemetryIndex* target) = 0;
     // 0 on success, -1 on failure; the target is written only on success.
-    virtual std::int32_t Parse(std::string_view utf8Path) {
-        (void)utf8Path;
-        return 0;
-    }
+    virtual std::int32_t Parse(std::string_view utf8Path) = 0;
     // A record that Parse fills with the file's status right after opening it.
-    virtual void SetStatusTarget(FileStatus* status) { (void)status; }
+    virtual void SetStatusTarget(FileStatus* status) = 0;
 };
 
 // The shared state of both real readers.

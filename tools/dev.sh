@@ -13,6 +13,7 @@ PACKAGES=(
   libjs-leaflet fonts-noto-cjk imagemagick libimage-exiftool-perl chromium
   qt6-translations-l10n
   strace jq time
+  clang-format
 )
 # Node.js and npm drive the browser test of the map page. Some machines carry their own Node.js
 # build, whose package conflicts with Debian's npm: then it is used as it is.
@@ -54,6 +55,13 @@ install_map_test_packages() {
   cp "$dir/package-lock.json" "$stamp"
 }
 
+# Every C++ file as clang-format writes it (.clang-format at the top); the test fails on the
+# first file it would change, so a layout change never hides in a diff.
+check_format() {
+  echo "== Checking the format (clang-format)"
+  git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+}
+
 # The readers and the settings parser, built again with clang, libFuzzer, ASan and UBSan.
 build_fuzz() {
   echo "== Building fuzz targets (build-fuzz/)"
@@ -65,6 +73,7 @@ build_fuzz() {
 case "${1:-}" in
   test)
     install_missing
+    check_format
     build
     build_fuzz
     echo "== Replaying the fuzz seed corpus"
