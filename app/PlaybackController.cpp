@@ -126,9 +126,9 @@ void CPlaybackController::ShowPlayAsPause(bool pause) {
 }
 
 void CPlaybackController::OnPlayState(int state) {
-    if (state == 2 || state == 3) {
+    if (state == CEngineEvents::Playing) {
         ShowPlayAsPause(true);
-    } else if (state == 1 || state == 4) {
+    } else if (state == CEngineEvents::Paused) {
         ShowPlayAsPause(false);
     }
 }

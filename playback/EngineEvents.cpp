@@ -1,6 +1,6 @@
 #include "playback/EngineEvents.h"
 
-#include "playback/VlcPlayer.h"
+#include <vlc/vlc.h>
 
 namespace lum {
 

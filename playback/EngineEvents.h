@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "playback/VlcApi.h"
+#include "playback/VlcPlayer.h"
 
 namespace lum {
 
@@ -29,7 +29,8 @@ class CEngineEvents : public QObject {
     // libvlc's callback (engine thread); self is this object.
     static void Callback(const libvlc_event_t* event, void* self);
 
-    enum State { Playing = 3, Paused = 4 };
+    // What StateChanged reports.
+    enum State { Playing, Paused };
 
   signals:
     void TimeChanged(qint64 ms);

@@ -1,12 +1,17 @@
-#include "VlcPlayer.h"
+#include "playback/VlcPlayer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <exception>
+#include <optional>
+
+#include "playback/LogRateLimiter.h"
+#include "playback/VlcApi.h"
 
 namespace lum {
 
@@ -197,101 +202,79 @@ VlcApi ResolveAll(QLibrary& library) {
 
 }  // namespace
 
-VlcPlayer::VlcPlayer(std::vector<std::string> extraArguments)
-    : library_(std::make_unique<QLibrary>(QString::fromLatin1(kLibraryName))),
-      extraArguments_(ProductArguments(std::move(extraArguments), ProbeMachineOutputs())) {
-    if (!library_->load()) {
-        loaded_ = false;
-        return;
-    }
-    api_ = ResolveAll(*library_);
-    loaded_ = api_.Complete() && CreateEngine(false);
-}
+namespace {
 
-VlcPlayer::VlcPlayer(const VlcApi& api, std::vector<std::string> extraArguments)
-    : api_(api), extraArguments_(std::move(extraArguments)) {
-    loaded_ = api_.Complete() && CreateEngine(false);
-}
+// Releases each engine object through the entry points of the table it came from.
+// The instance stops sending its log first: log_unset waits for a callback under
+// way, so none runs once the engine is gone.
+struct EngineRelease {
+    const VlcApi* api = nullptr;
+    void operator()(libvlc_instance_t* p) const {
+        api->log_unset(p);
+        api->release(p);
+    }
+    void operator()(libvlc_media_player_t* p) const { api->media_player_release(p); }
+    void operator()(libvlc_media_t* p) const { api->media_release(p); }
+};
+template <class T>
+using EngineHandle = std::unique_ptr<T, EngineRelease>;
 
-VlcPlayer::~VlcPlayer() {
-    if (loaded_) {
-        ReleaseEngine();
-    }
-    if (library_ && library_->isLoaded()) {
-        library_->unload();
-    }
-}
+// The events the player subscribes to, in the order it attaches them.
+constexpr libvlc_event_type_t kPlayerEvents[] = {
+    libvlc_MediaPlayerPositionChanged, libvlc_MediaPlayerSeekableChanged,
+    libvlc_MediaPlayerTimeChanged,     libvlc_MediaStateChanged,
+    libvlc_MediaPlayerMediaChanged,    libvlc_MediaPlayerOpening,
+    libvlc_MediaPlayerBuffering,       libvlc_MediaPlayerPlaying,
+    libvlc_MediaPlayerPaused,          libvlc_MediaPlayerStopped,
+    libvlc_MediaPlayerEndReached,      libvlc_MediaPlayerEncounteredError};
 
-bool VlcPlayer::CreateEngine(bool reattach) {
-    try {
-        // The engine finds a "plugins" folder below the current directory through
-        // the environment; its own option for that is gone from libvlc 3.
-        if (QFileInfo(QDir::current().filePath("plugins")).isDir()) {
-            qputenv("VLC_PLUGIN_PATH", QDir::current().filePath("plugins").toLocal8Bit());
-        }
-        std::vector<std::string> args = EngineArguments(argumentSet_);
-        args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
-        std::vector<const char*> argv;
-        for (const std::string& a : args) {
-            argv.push_back(a.c_str());
-        }
-        instance_ = api_.new_(static_cast<int>(argv.size()), argv.data());
-        if (instance_ == nullptr) {
-            return false;
-        }
-        api_.log_set(instance_, &VlcPlayer::OnEngineLog, this);
-        player_ = api_.media_player_new(instance_);
-        if (player_ == nullptr) {
-            return false;
-        }
-        eventManager_ = api_.media_player_event_manager(player_);
-        if (eventManager_ == nullptr) {
-            return false;
-        }
-        if (reattach && eventCallback_ != nullptr) {
-            AttachEvents(eventCallback_, eventUserData_);
-        }
-        api_.audio_set_volume(player_, volume_);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
+}  // namespace
 
-void VlcPlayer::ReleaseEngine() {
-    if (media_ != nullptr) {
-        api_.media_release(media_);
-        media_ = nullptr;
-    }
-    if (player_ != nullptr) {
-        api_.media_player_release(player_);
-        player_ = nullptr;
-    }
-    if (instance_ != nullptr) {
-        // Waits for a callback under way, so none runs once the engine is gone.
-        api_.log_unset(instance_);
-        api_.release(instance_);
-        instance_ = nullptr;
-    }
-    eventManager_ = nullptr;
-}
+struct VlcPlayer::Engine {
+    explicit Engine(const VlcApi& entryPoints) : api(entryPoints) {}
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
 
-void VlcPlayer::OnEngineLog(void* data, int level, const libvlc_log_t* context, const char* format,
-                            va_list arguments) {
+    // Media first, instance last: the reverse of the order they are made in.
+    void Release() {
+        media.reset();
+        player.reset();
+        instance.reset();
+        events = nullptr;
+    }
+
+    const VlcApi api;
+    LogRateLimiter log;
+    // Declared in the order they are made, so they are destroyed in reverse.
+    EngineHandle<libvlc_instance_t> instance{nullptr, EngineRelease{&api}};
+    EngineHandle<libvlc_media_player_t> player{nullptr, EngineRelease{&api}};
+    EngineHandle<libvlc_media_t> media{nullptr, EngineRelease{&api}};
+    // The player's own event manager: it, and what is attached to it, end with the player.
+    libvlc_event_manager_t* events = nullptr;
+};
+
+namespace {
+
+// The engine's log callback: runs on the engine's threads. Warnings and errors reach
+// lcEngine, each message (a module's format text) at most once a minute, and less often
+// while it goes on (LogRateLimiter); the rest is dropped. data is the player's Engine.
+template <class Engine>
+void OnEngineLog(void* data, int level, const libvlc_log_t* context, const char* format,
+                 va_list arguments) {
     if (level < LIBVLC_WARNING || data == nullptr || format == nullptr) {
         return;
     }
-    auto* self = static_cast<VlcPlayer*>(data);
+    auto* engine = static_cast<Engine*>(data);
     const char* module = nullptr;
     const char* file = nullptr;
     unsigned line = 0;
     if (context != nullptr) {
-        self->api_.log_get_context(context, &module, &file, &line);
+        engine->api.log_get_context(context, &module, &file, &line);
     }
     const std::string prefix = module != nullptr ? std::string(module) + ": " : std::string();
     // One message is one text of one module, whatever numbers and names fill it in:
     // "picture is too late (missing 40 ms)" and "... 80 ms" are the same complaint.
-    const std::optional<std::size_t> heldBack = self->engineLog_.Admit(prefix + format);
+    const std::optional<std::size_t> heldBack = engine->log.Admit(prefix + format);
     if (!heldBack) {
         return;
     }
@@ -313,25 +296,87 @@ void VlcPlayer::OnEngineLog(void* data, int level, const libvlc_log_t* context, 
     }
 }
 
+}  // namespace
+
+VlcPlayer::VlcPlayer(std::vector<std::string> extraArguments)
+    : library_(std::make_unique<QLibrary>(QString::fromLatin1(kLibraryName))),
+      extraArguments_(ProductArguments(std::move(extraArguments), ProbeMachineOutputs())) {
+    if (!library_->load()) {
+        engine_ = std::make_unique<Engine>(VlcApi{});
+        loaded_ = false;
+        return;
+    }
+    engine_ = std::make_unique<Engine>(ResolveAll(*library_));
+    loaded_ = engine_->api.Complete() && CreateEngine(false);
+}
+
+VlcPlayer::VlcPlayer(const VlcApi& api, std::vector<std::string> extraArguments)
+    : engine_(std::make_unique<Engine>(api)), extraArguments_(std::move(extraArguments)) {
+    loaded_ = engine_->api.Complete() && CreateEngine(false);
+}
+
+VlcPlayer::~VlcPlayer() {
+    engine_.reset();
+    if (library_ && library_->isLoaded()) {
+        library_->unload();
+    }
+}
+
+bool VlcPlayer::CreateEngine(bool reattach) {
+    try {
+        // The engine finds a "plugins" folder below the current directory through
+        // the environment; its own option for that is gone from libvlc 3.
+        if (QFileInfo(QDir::current().filePath("plugins")).isDir()) {
+            qputenv("VLC_PLUGIN_PATH", QDir::current().filePath("plugins").toLocal8Bit());
+        }
+        std::vector<std::string> args = EngineArguments(argumentSet_);
+        args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
+        std::vector<const char*> argv;
+        for (const std::string& a : args) {
+            argv.push_back(a.c_str());
+        }
+        Engine& e = *engine_;
+        e.instance.reset(e.api.new_(static_cast<int>(argv.size()), argv.data()));
+        if (e.instance == nullptr) {
+            return false;
+        }
+        e.api.log_set(e.instance.get(), &OnEngineLog<Engine>, &e);
+        e.player.reset(e.api.media_player_new(e.instance.get()));
+        e.events = e.player != nullptr ? e.api.media_player_event_manager(e.player.get()) : nullptr;
+        if (e.events == nullptr) {
+            e.Release();
+            return false;
+        }
+        if (reattach && eventCallback_ != nullptr) {
+            AttachEvents(eventCallback_, eventUserData_);
+        }
+        e.api.audio_set_volume(e.player.get(), volume_);
+        return true;
+    } catch (const std::exception&) {
+        engine_->Release();
+        return false;
+    }
+}
+
 void VlcPlayer::SetWindow(std::uintptr_t window) {
     if (!loaded_) {
         return;
     }
 #if defined(_WIN32) || defined(__APPLE__)
-    api_.set_window(player_, reinterpret_cast<void*>(window));
+    engine_->api.set_window(engine_->player.get(), reinterpret_cast<void*>(window));
 #else
-    api_.set_window(player_, static_cast<std::uint32_t>(window));
+    engine_->api.set_window(engine_->player.get(), static_cast<std::uint32_t>(window));
 #endif
 }
 
-void VlcPlayer::AttachEvents(libvlc_callback_t callback, void* userData) {
+void VlcPlayer::AttachEvents(EngineEventCallback callback, void* userData) {
     if (!loaded_) {
         return;
     }
     eventCallback_ = callback;
     eventUserData_ = userData;
-    for (PlayerEvent e : kPlayerEvents) {
-        api_.event_attach(eventManager_, e, callback, userData);
+    for (const libvlc_event_type_t e : kPlayerEvents) {
+        engine_->api.event_attach(engine_->events, e, callback, userData);
     }
 }
 
@@ -339,27 +384,24 @@ void VlcPlayer::Open(const std::string& utf8Path) {
     if (!loaded_) {
         return;
     }
-    api_.audio_set_volume(player_, volume_);
+    engine_->api.audio_set_volume(engine_->player.get(), volume_);
     mediaPath_ = utf8Path;
-    if (media_ != nullptr) {
-        api_.media_release(media_);
-        media_ = nullptr;
-    }
-    media_ = api_.media_new_path(instance_, mediaPath_.c_str());
-    api_.media_add_option(media_, ":ffmpeg-hw");
+    engine_->media.reset();
+    engine_->media.reset(engine_->api.media_new_path(engine_->instance.get(), mediaPath_.c_str()));
+    engine_->api.media_add_option(engine_->media.get(), ":ffmpeg-hw");
     // Recordings are local files: a short read-ahead starts the picture sooner
     // than the engine's 300 ms default meant for slow sources.
-    api_.media_add_option(media_, ":file-caching=100");
-    api_.media_player_set_media(player_, media_);
-    api_.video_set_key_input(player_, 0);
-    api_.video_set_mouse_input(player_, 0);
+    engine_->api.media_add_option(engine_->media.get(), ":file-caching=100");
+    engine_->api.media_player_set_media(engine_->player.get(), engine_->media.get());
+    engine_->api.video_set_key_input(engine_->player.get(), 0);
+    engine_->api.video_set_mouse_input(engine_->player.get(), 0);
 }
 
 void VlcPlayer::Play() {
     if (!loaded_) {
         return;
     }
-    api_.media_player_play(player_);
+    engine_->api.media_player_play(engine_->player.get());
     playing_ = true;
     paused_ = false;
 }
@@ -369,7 +411,7 @@ void VlcPlayer::Pause() {
         return;
     }
     playing_ = false;
-    api_.media_player_pause(player_);
+    engine_->api.media_player_pause(engine_->player.get());
     paused_ = true;
 }
 
@@ -377,22 +419,22 @@ void VlcPlayer::Stop() {
     if (!loaded_) {
         return;
     }
-    api_.media_player_stop(player_);
+    engine_->api.media_player_stop(engine_->player.get());
     playing_ = false;
     paused_ = false;
 }
 
 std::int64_t VlcPlayer::GetLength() {
-    return loaded_ ? api_.media_player_get_length(player_) : -1;
+    return loaded_ ? engine_->api.media_player_get_length(engine_->player.get()) : -1;
 }
 
 std::int64_t VlcPlayer::GetTime() {
-    return loaded_ ? api_.media_player_get_time(player_) : -1;
+    return loaded_ ? engine_->api.media_player_get_time(engine_->player.get()) : -1;
 }
 
 void VlcPlayer::SetTime(std::int64_t ms) {
     if (loaded_) {
-        api_.media_player_set_time(player_, ms);
+        engine_->api.media_player_set_time(engine_->player.get(), ms);
     }
 }
 
@@ -401,20 +443,20 @@ void VlcPlayer::SetRate(float rate) {
         return;
     }
     rate_ = rate;
-    api_.media_player_set_rate(player_, rate);
+    engine_->api.media_player_set_rate(engine_->player.get(), rate);
 }
 
 void VlcPlayer::SetVolume(int volume) {
     if (!loaded_) {
         return;
     }
-    api_.audio_set_volume(player_, volume);
+    engine_->api.audio_set_volume(engine_->player.get(), volume);
     volume_ = volume;
 }
 
 void VlcPlayer::SetMute(bool on) {
     if (loaded_) {
-        api_.audio_set_mute(player_, on ? 1 : 0);
+        engine_->api.audio_set_mute(engine_->player.get(), on ? 1 : 0);
     }
 }
 
@@ -427,17 +469,18 @@ int VlcPlayer::ShowMarquee(const std::string& text, int size, int enable) {
     if (!loaded_) {
         return 0;
     }
-    api_.video_set_marquee_string(player_, MarqueeText, text.c_str());
-    api_.video_set_marquee_int(player_, MarqueeSize, size);
-    api_.video_set_marquee_int(player_, MarqueeOpacity, 255);
-    api_.video_set_marquee_int(player_, MarqueeColor, -1);
-    api_.video_set_marquee_int(player_, MarqueeTimeout, -1);
+    engine_->api.video_set_marquee_string(engine_->player.get(), libvlc_marquee_Text, text.c_str());
+    engine_->api.video_set_marquee_int(engine_->player.get(), libvlc_marquee_Size, size);
+    engine_->api.video_set_marquee_int(engine_->player.get(), libvlc_marquee_Opacity, 255);
+    engine_->api.video_set_marquee_int(engine_->player.get(), libvlc_marquee_Color, -1);
+    engine_->api.video_set_marquee_int(engine_->player.get(), libvlc_marquee_Timeout, -1);
     // Top right, a third of the text's height in from the edges: cameras burn
     // their clock and name into a top-left or bottom corner.
-    api_.video_set_marquee_int(player_, MarqueePosition, kMarqueeTopRight);
-    api_.video_set_marquee_int(player_, MarqueeX, size / 3);
-    api_.video_set_marquee_int(player_, MarqueeY, size / 3);
-    api_.video_set_marquee_int(player_, MarqueeEnable, enable);
+    engine_->api.video_set_marquee_int(engine_->player.get(), libvlc_marquee_Position,
+                                       kMarqueeTopRight);
+    engine_->api.video_set_marquee_int(engine_->player.get(), libvlc_marquee_X, size / 3);
+    engine_->api.video_set_marquee_int(engine_->player.get(), libvlc_marquee_Y, size / 3);
+    engine_->api.video_set_marquee_int(engine_->player.get(), libvlc_marquee_Enable, enable);
     return 1;
 }
 
@@ -447,27 +490,27 @@ int VlcPlayer::SetCrop(int left, int top, int right, int bottom) {
     }
     char geometry[256];
     std::snprintf(geometry, sizeof geometry, "%d+%d+%d+%d", left, top, right, bottom);
-    api_.video_set_crop_geometry(player_, geometry);
+    engine_->api.video_set_crop_geometry(engine_->player.get(), geometry);
     return 1;
 }
 
 void VlcPlayer::TakeSnapshot(const std::string& utf8Path) {
     if (loaded_) {
-        api_.video_take_snapshot(player_, 0, utf8Path.c_str(), 0, 0);
+        engine_->api.video_take_snapshot(engine_->player.get(), 0, utf8Path.c_str(), 0, 0);
     }
 }
 
 void VlcPlayer::GetVideoSize(int& width, int& height) {
-    width = loaded_ ? api_.video_get_width(player_) : 0;
-    height = loaded_ ? api_.video_get_height(player_) : 0;
+    width = loaded_ ? engine_->api.video_get_width(engine_->player.get()) : 0;
+    height = loaded_ ? engine_->api.video_get_height(engine_->player.get()) : 0;
 }
 
 int VlcPlayer::Recreate(int set) {
     argumentSet_ = set;
-    if (!loaded_ || mediaPath_.empty() || media_ == nullptr) {
+    if (!loaded_ || mediaPath_.empty() || engine_->media == nullptr) {
         return 0;  // the set is kept for the next re-creation after an Open
     }
-    ReleaseEngine();
+    engine_->Release();
     if (!CreateEngine(true)) {
         loaded_ = false;
         return 0;

@@ -5,53 +5,25 @@
 
 #include <QLibrary>
 #include <QLoggingCategory>
-#include <cstdarg>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "playback/LogRateLimiter.h"
-#include "playback/VlcApi.h"
+// libvlc's event record; only playback's sources see its fields.
+struct libvlc_event_t;
 
 namespace lum {
 
 // The engine's own warnings and errors, as they reach the program's log.
 Q_DECLARE_LOGGING_CATEGORY(lcEngine)
 
-// The engine events the wrapper subscribes to, in the order it attaches them.
-enum PlayerEvent : int {
-    PlayerPositionChanged = 268,
-    PlayerSeekableChanged = 269,
-    PlayerTimeChanged = 267,
-    MediaStateChanged = 5,
-    PlayerMediaChanged = 256,
-    PlayerOpening = 258,
-    PlayerBuffering = 259,
-    PlayerPlaying = 260,
-    PlayerPaused = 261,
-    PlayerStopped = 262,
-    PlayerEndReached = 265,
-    PlayerEncounteredError = 266,
-};
-inline constexpr PlayerEvent kPlayerEvents[12] = {
-    PlayerPositionChanged, PlayerSeekableChanged, PlayerTimeChanged, MediaStateChanged,
-    PlayerMediaChanged,    PlayerOpening,         PlayerBuffering,   PlayerPlaying,
-    PlayerPaused,          PlayerStopped,         PlayerEndReached,  PlayerEncounteredError};
+// The table of engine entry points (VlcApi.h, the test seam).
+struct VlcApi;
 
-// The marquee options of libvlc.
-enum MarqueeOption : unsigned {
-    MarqueeEnable = 0,
-    MarqueeText = 1,
-    MarqueeColor = 2,
-    MarqueeOpacity = 3,
-    MarqueePosition = 4,
-    MarqueeSize = 6,
-    MarqueeTimeout = 7,
-    MarqueeX = 8,
-    MarqueeY = 9
-};
+// The engine's event callback, which libvlc runs on its own threads.
+using EngineEventCallback = void (*)(const libvlc_event_t* event, void* userData);
 
 // The engine argument sets: 0 without the engine's own interface and
 // configuration, 1 with the engine's defaults.
@@ -105,7 +77,7 @@ class VlcPlayer {
     const std::string& MediaPath() const { return mediaPath_; }
 
     void SetWindow(std::uintptr_t window);
-    void AttachEvents(libvlc_callback_t callback, void* userData);
+    void AttachEvents(EngineEventCallback callback, void* userData);
     // Opens a UTF-8 path without starting playback.
     void Open(const std::string& utf8Path);
     void Play();
@@ -124,26 +96,20 @@ class VlcPlayer {
     // Makes a new engine with argument set `set`; 1 when one was made.
     int Recreate(int set);
 
-    // The engine's log callback: runs on the engine's threads. Warnings and errors reach
-    // lcEngine, each message (a module's format text) at most once a minute, and less often
-    // while it goes on (LogRateLimiter); the rest is dropped.
-    static void OnEngineLog(void* data, int level, const libvlc_log_t* context, const char* format,
-                            va_list arguments);
-
   private:
-    // A new instance, player and event manager; attaches the kept callback when asked.
-    bool CreateEngine(bool reattach);
-    void ReleaseEngine();
+    // The entry points, the engine's handles (each released by its own owner) and
+    // the engine's log; defined with libvlc's types in VlcPlayer.cpp.
+    struct Engine;
 
-    VlcApi api_;
+    // A new instance, player and event manager; attaches the kept callback when asked.
+    // A failure part of the way releases what was made.
+    bool CreateEngine(bool reattach);
+
     std::unique_ptr<QLibrary> library_;
+    std::unique_ptr<Engine> engine_;
     std::vector<std::string> extraArguments_;
-    libvlc_instance_t* instance_ = nullptr;
-    libvlc_media_player_t* player_ = nullptr;
-    libvlc_media_t* media_ = nullptr;
-    libvlc_event_manager_t* eventManager_ = nullptr;
     void* eventUserData_ = nullptr;
-    libvlc_callback_t eventCallback_ = nullptr;
+    EngineEventCallback eventCallback_ = nullptr;
     std::string mediaPath_;
     bool loaded_ = true;
     bool playing_ = false;
@@ -151,7 +117,6 @@ class VlcPlayer {
     int argumentSet_ = 0;
     int volume_ = 200;
     float rate_ = 1.0f;
-    LogRateLimiter engineLog_;
 };
 
 }  // namespace lum

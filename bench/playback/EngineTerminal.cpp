@@ -14,24 +14,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "playback/EngineEvents.h"
 #include "playback/VlcPlayer.h"
 
 using namespace lum;
-
-namespace {
-
-struct Ended {
-    std::atomic<int> count{0};
-};
-
-void OnEvent(const libvlc_event_t* event, void* data) {
-    if (event->type == libvlc_MediaPlayerEndReached ||
-        event->type == libvlc_MediaPlayerEncounteredError) {
-        ++static_cast<Ended*>(data)->count;
-    }
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -62,8 +48,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     player.SetWindow(surface.winId());
-    Ended ended;
-    player.AttachEvents(OnEvent, &ended);
+    // The end and the errors of a recording, counted on the engine's thread.
+    std::atomic<int> ended{0};
+    CEngineEvents events;
+    events.Attach(player);
+    const auto count = [&ended] { ++ended; };
+    QObject::connect(&events, &CEngineEvents::EndReached, &events, count, Qt::DirectConnection);
+    QObject::connect(&events, &CEngineEvents::EncounteredError, &events, count,
+                     Qt::DirectConnection);
 
     int next = 0;
     int seen = 0;
@@ -85,8 +77,8 @@ int main(int argc, char** argv) {
             app.quit();
             return;
         }
-        if (ended.count > seen) {
-            seen = ended.count;
+        if (ended > seen) {
+            seen = ended;
             playNext();
         }
     });

@@ -10,6 +10,7 @@
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
 #include "dialogs/CLumFileListCtrl.h"
+#include "playback/VlcApi.h"
 #include "settings/CLumSettings.h"
 #include "tests/support/Builders.h"
 #include "views/SmallDisplays.h"

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "playback/LogRateLimiter.h"
 #include "playback/VlcPlayer.h"
 #include "tests/support/Builders.h"
 #include "tests/support/RecordingEngine.h"
@@ -100,6 +101,43 @@ TEST(VlcPlayerCallsTest, RecreateKeepsTheSetUntilAMediaIsOpen) {
     want.push_back("volume 200");
     EXPECT_EQ(calls, want);
     EXPECT_EQ(player.Recreate(0), 0);  // the new engine has no media until the next Open
+}
+
+// An engine that fails part of the way is released as far as it was made, at once.
+TEST(VlcPlayerCallsTest, AFailedCreationReleasesWhatWasMade) {
+    VlcApi noPlayer = RecordingApi();
+    noPlayer.media_player_new = [](libvlc_instance_t*) -> libvlc_media_player_t* {
+        test::Log("player_new");
+        return nullptr;
+    };
+    calls.clear();
+    {
+        VlcPlayer player(noPlayer);
+        EXPECT_FALSE(player.Loaded());
+        EXPECT_EQ(calls, (std::vector<std::string>{
+                             "new [-I] [dummy] [--ignore-config] [--plugin-path=./plugins]",
+                             "player_new", "release"}));
+    }
+    EXPECT_EQ(calls.back(), "release");  // and nothing twice
+
+    // A re-creation whose player fails leaves no instance behind either.
+    VlcApi secondFails = RecordingApi();
+    secondFails.media_player_new = [](libvlc_instance_t*) -> libvlc_media_player_t* {
+        static int made = 0;
+        static int handle = 0;
+        test::Log("player_new");
+        return ++made == 1 ? reinterpret_cast<libvlc_media_player_t*>(&handle) : nullptr;
+    };
+    VlcPlayer player(secondFails);
+    ASSERT_TRUE(player.Loaded());
+    player.Open("/card/a.MP4");
+    calls.clear();
+    EXPECT_EQ(player.Recreate(0), 0);
+    EXPECT_FALSE(player.Loaded());
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         "media_release", "player_release", "release",
+                         "new [-I] [dummy] [--ignore-config] [--plugin-path=./plugins]",
+                         "player_new", "release"}));
 }
 
 TEST(VlcPlayerCallsTest, WithoutTheLibraryEverythingIsANoOp) {
