@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/CLumDlg.h"
@@ -11,7 +13,40 @@
 #include "settings/CLumSettings.h"
 #include "views/CTesToolTipCtrl.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: lum [PATH]\n"
+    "A viewer for dash-camera recordings and their telemetry.\n"
+    "\n"
+    "  PATH       a card's mount point, a folder or one recording, opened at start\n"
+    "             as OPEN would open it; without PATH the window starts empty\n"
+    "  --help     print this text and exit\n"
+    "  --version  print the version and exit\n";
+
+// --help and --version answer on the terminal before Qt looks for a display, so they
+// work over ssh and in scripts. Returns the exit code, or -1 to start the window.
+int AnswerOnTerminal(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("lum %d.%d.%d\n", lum::CLumDlg::kVersion[0], lum::CLumDlg::kVersion[1],
+                        lum::CLumDlg::kVersion[2]);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const int code = AnswerOnTerminal(argc, argv); code >= 0) {
+        return code;
+    }
     // libvlc draws into X11 windows: on a Wayland desktop run through XWayland.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {

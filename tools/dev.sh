@@ -14,6 +14,7 @@ PACKAGES=(
   qt6-translations-l10n
   strace jq time
   clang-format
+  dpkg-dev file desktop-file-utils appstream
 )
 # Node.js and npm drive the browser test of the map page. Some machines carry their own Node.js
 # build, whose package conflicts with Debian's npm: then it is used as it is.
