@@ -1,10 +1,12 @@
 #include "CAboutDlg.h"
 
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include "app/CLumDlg.h"
+#include "app/KeyCommands.h"
 #include "settings/CLumSettings.h"
 #include "views/Skin.h"
 
@@ -21,6 +23,21 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(version);
     layout->addWidget(
         new QLabel(tr("A viewer for dash-camera recordings and their telemetry."), this));
+    // The keys, as the window answers them.
+    auto* keysTitle = new QLabel(QString::fromStdString(LoadUiString(220)), this);
+    QFont bold = keysTitle->font();
+    bold.setBold(true);
+    keysTitle->setFont(bold);
+    layout->addWidget(keysTitle);
+    auto* keys = new QGridLayout;
+    keys->setHorizontalSpacing(16);
+    int row = 0;
+    for (const KeyHelpRow& k : KeyHelp()) {
+        keys->addWidget(new QLabel(k.keys, this), row, 0);
+        keys->addWidget(new QLabel(QString::fromStdString(LoadUiString(k.textId)), this), row, 1);
+        ++row;
+    }
+    layout->addLayout(keys);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);

@@ -278,6 +278,7 @@ void CLumDlg::InitDialog(bool quiet) {
     catalogue_.BindGauges(this);
     ConnectPlayback();
     ConnectFileCommands();
+    ConnectKeys();
 }
 
 void CLumDlg::PlaceAtStart() {
@@ -506,15 +507,6 @@ void CLumDlg::closeEvent(QCloseEvent* event) {
     player_->Stop();
     SavePlacement();
     event->accept();
-}
-
-void CLumDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        playback_->CancelScan();  // otherwise Escape does nothing
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void CLumDlg::mousePressEvent(QMouseEvent* event) {

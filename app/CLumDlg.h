@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 
+#include "app/KeyCommands.h"
 #include "app/PlaybackController.h"
 #include "app/core/Layout.h"
 #include "catalogue/RecordingCatalogue.h"
@@ -137,10 +138,14 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void RefreshValueTexts() override;
     CPngCompassStatic* Compass() const { return compass_; }
 
+    // What a key of the window does (Keys.cpp); tests call it for the key's command.
+    void RunKeyCommand(KeyCommand command);
+
   protected:
+    // Every key pressed in this window, whichever child has the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -156,6 +161,7 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnConfig();
     void OnAbout();
     void ConnectFileCommands();
+    void ConnectKeys();
     void ConnectPlayback();
     // A dead end or an engine error, in a message box.
     void TellUser(const QString& text);

@@ -409,6 +409,24 @@ void CPlaybackController::OnSeekMoved() {
                           mapEnabled);
 }
 
+void CPlaybackController::SeekBy(std::int64_t deltaMs) {
+    const std::int64_t length = player_.GetLength();
+    if (Current() < 0 || length <= 1) {
+        return;
+    }
+    const std::int64_t pending = events_.pendingSeekMs.load();
+    const std::int64_t from = pending != 0 ? pending : player_.GetTime();
+    // A pending time of 0 means "no seek": the start is asked for as 1 ms. The end is
+    // left out so that a seek never ends the recording by itself.
+    const std::int64_t target = std::clamp<std::int64_t>(from + deltaMs, 1, length - 1);
+    events_.pendingSeekMs = target;
+    {
+        const QSignalBlocker quiet(c_.seekBar);
+        c_.seekBar->setValue(static_cast<int>(target * 1000 / length));
+    }
+    catalogue_.FeedGauges(static_cast<std::uint32_t>(target), gsensorEnabled, mapEnabled);
+}
+
 void CPlaybackController::OnMute() {
     player_.SetMute(c_.mute->m_bShowAlternate);
 }

@@ -86,6 +86,10 @@ class CPlaybackController : public QObject {
     void OnPrev();
     void OnFaster();
     void OnSlower();
+    // Moves the play time by deltaMs (negative: back), kept inside the recording; the
+    // views jump at once and the engine follows with the seek timer, so presses in a row
+    // add up.
+    void SeekBy(std::int64_t deltaMs);
     void LoadRecording(int index);
     void StartRecording(int index);
     void HoldFirstRecording();
