@@ -2,6 +2,7 @@
 // standard library has no way to flush a file or a folder to the disk.
 #include "files/SafeFiles.h"
 
+#include <fstream>
 #include <random>
 #include <string>
 #include <system_error>
@@ -122,6 +123,25 @@ bool ReplaceDurably(const fs::path& temp, const fs::path& target) {
         return false;
     }
     return SyncFolder(target.parent_path());
+}
+
+bool WriteFileDurably(const fs::path& target, std::string_view content, fs::perms permissions) {
+    const fs::path temp = TemporaryIn(target.parent_path());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.close();
+        if (!out) {
+            std::error_code ec;
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    if (permissions != fs::perms::unknown) {
+        std::error_code ignored;
+        fs::permissions(temp, permissions, fs::perm_options::replace, ignored);
+    }
+    return ReplaceDurably(temp, target);
 }
 
 }  // namespace lum

@@ -28,4 +28,11 @@ bool SyncFolder(const std::filesystem::path& folder);
 // file is removed on failure. True once the new content is on the disk.
 bool ReplaceDurably(const std::filesystem::path& temp, const std::filesystem::path& target);
 
+// Writes content to a temporary file beside target (with the given permissions when
+// they are known; best effort, some file systems have none) and replaces target
+// with it durably: a failed or killed write never leaves half a file, and any name
+// the file system takes can be written. True once the new content is on the disk.
+bool WriteFileDurably(const std::filesystem::path& target, std::string_view content,
+                      std::filesystem::perms permissions = std::filesystem::perms::unknown);
+
 }  // namespace lum

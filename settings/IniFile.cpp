@@ -309,18 +309,6 @@ std::optional<fs::path> ResolveLinks(fs::path p) {
     return std::nullopt;
 }
 
-bool WriteWhole(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    const bool written = static_cast<bool>(out);
-    out.close();
-    return written && !out.fail();
-}
-
 }  // namespace
 
 bool WriteIniValues(const fs::path& path, const std::vector<IniEdit>& edits) {
@@ -348,18 +336,8 @@ bool WriteIniValues(const fs::path& path, const std::vector<IniEdit>& edits) {
             return false;
         }
     }
-    const fs::path tmp = TemporaryIn(target->parent_path());
-    if (!WriteWhole(tmp, file.Serialise())) {
-        fs::remove(tmp, ec);
-        return false;
-    }
-    if (keepPerms != fs::perms::unknown) {
-        // Best effort: some file systems have no permissions to copy.
-        std::error_code permsError;
-        fs::permissions(tmp, keepPerms, fs::perm_options::replace, permsError);
-    }
-    // On the disk before the rename: a power loss leaves the old file or the new one.
-    return ReplaceDurably(tmp, *target);
+    // On the disk before it takes the name: a power loss leaves the old file or the new one.
+    return WriteFileDurably(*target, file.Serialise(), keepPerms);
 }
 
 bool WriteIniValue(const fs::path& path, std::string_view section, std::string_view key,

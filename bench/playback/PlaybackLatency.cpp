@@ -23,6 +23,7 @@
 #include "app/CLumDlg.h"
 #include "playback/VideoWidgets.h"
 #include "settings/CLumSettings.h"
+#include "tests/support/WindowUnderTest.h"
 
 using namespace lum;
 
@@ -107,8 +108,7 @@ void Print(const char* what, std::vector<qint64> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    test::PrepareApplication();
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: lum_playback_latency CARD_DIR [REPEATS]\n");
@@ -119,12 +119,8 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     QDir::setCurrent(home.path());  // a settings file of its own
 
-    CLumDlg dlg(CLumSettings::Instance(),
-                std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-    dlg.InitDialog(true);
-    dlg.show();
-    dlg.resize(1024, 576);
-    if (!QTest::qWaitForWindowExposed(&dlg)) {
+    test::WindowUnderTest dlg;
+    if (!dlg.ShowAndWait(QSize(1024, 576))) {
         std::fprintf(stderr, "the window was never shown (no display?)\n");
         return 1;
     }

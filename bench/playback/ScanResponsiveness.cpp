@@ -14,12 +14,12 @@
 #include "app/CLumDlg.h"
 #include "playback/ScanPanel.h"
 #include "settings/CLumSettings.h"
+#include "tests/support/WindowUnderTest.h"
 
 using namespace lum;
 
 int main(int argc, char** argv) {
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    test::PrepareApplication();
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: lum_scan_responsiveness CARD\n");
@@ -29,12 +29,8 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     QDir::setCurrent(home.path());  // a settings file of its own
 
-    CLumDlg dlg(CLumSettings::Instance(),
-                std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-    dlg.InitDialog(true);
-    dlg.show();
-    dlg.resize(1024, 576);
-    if (!QTest::qWaitForWindowExposed(&dlg)) {
+    test::WindowUnderTest dlg;
+    if (!dlg.ShowAndWait(QSize(1024, 576))) {
         std::fprintf(stderr, "the window was never shown (no display?)\n");
         return 1;
     }

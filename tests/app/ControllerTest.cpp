@@ -10,6 +10,7 @@
 #include "settings/CLumSettings.h"
 #include "tests/support/Builders.h"
 #include "tests/support/RecordingEngine.h"
+#include "tests/support/WindowUnderTest.h"
 
 using namespace lum;
 using lum::test::EngineLog;
@@ -55,10 +56,7 @@ void TimeChanged(CLumDlg& dlg, qint64 ms) {
 class ControllerTest : public QObject {
     Q_OBJECT
   public:
-    static void initMain() {
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    }
+    static void initMain() { test::PrepareApplication(); }
 
   private:
     lum::test::TempDir card_;

@@ -13,6 +13,7 @@
 #include "playback/VlcApi.h"
 #include "settings/CLumSettings.h"
 #include "tests/support/Builders.h"
+#include "tests/support/WindowUnderTest.h"
 #include "views/SmallDisplays.h"
 
 using namespace lum;
@@ -132,10 +133,7 @@ class FileCommandsTest : public QObject {
     }
 
   public:
-    static void initMain() {
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    }
+    static void initMain() { test::PrepareApplication(); }
 
   private slots:
     void initTestCase() {

@@ -16,6 +16,7 @@
 #include "dialogs/CLumFileListCtrl.h"
 #include "recordings/RecordingTypes.h"
 #include "settings/CLumSettings.h"
+#include "tests/support/WindowUnderTest.h"
 #include "views/map/CHtmlMapDlg.h"
 
 using namespace lum;
@@ -28,13 +29,8 @@ class MainWindowTest : public QObject {
 
     // A shown window at the small size with the sample card opened as a disk.
     std::unique_ptr<CLumDlg> OpenCard() {
-        auto dlg = std::make_unique<CLumDlg>(
-            CLumSettings::Instance(),
-            std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-        dlg->InitDialog(true);
-        dlg->show();
-        dlg->resize(1024, 576);
-        if (!QTest::qWaitForWindowExposed(dlg.get())) {
+        auto dlg = std::make_unique<test::WindowUnderTest>();
+        if (!dlg->ShowAndWait(QSize(1024, 576))) {
             return nullptr;
         }
         dlg->OpenSource(CLumDlg::Source::Disk, card_);
@@ -47,10 +43,7 @@ class MainWindowTest : public QObject {
 
   public:
     // Before the application exists: the map's web view shares GL contexts.
-    static void initMain() {
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    }
+    static void initMain() { test::PrepareApplication(); }
 
   private slots:
     void initTestCase() {
@@ -68,13 +61,9 @@ class MainWindowTest : public QObject {
     }
 
     void startsWithDefaultsAndClosesIntoTheSettingsFile() {
-        CLumSettings& settings = CLumSettings::Instance();
         {
-            CLumDlg dlg(settings,
-                        std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-            dlg.InitDialog(true);
-            dlg.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            test::WindowUnderTest dlg;
+            QVERIFY(dlg.ShowAndWait());
             QCOMPARE(dlg.windowTitle(), QString("1.0.33"));
             QVERIFY(dlg.width() >= 800 && dlg.height() >= 560);
             QVERIFY(!dlg.Maximised());
@@ -97,9 +86,7 @@ class MainWindowTest : public QObject {
     }
 
     void layoutAtTheSmallSize() {
-        CLumDlg dlg(CLumSettings::Instance(),
-                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-        dlg.InitDialog(true);
+        test::WindowUnderTest dlg;
         dlg.show();
         dlg.resize(1024, 576);
         QTRY_COMPARE(dlg.size(), QSize(1024, 576));
@@ -191,11 +178,8 @@ class MainWindowTest : public QObject {
     }
 
     void aPathGivenAtStartPlaysAndAReloadedMapIsDrawnAgain() {
-        CLumDlg dlg(CLumSettings::Instance(),
-                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-        dlg.InitDialog(true);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        test::WindowUnderTest dlg;
+        QVERIFY(dlg.ShowAndWait());
         dlg.OpenPath(card_);  // what "lum CARD" does: no click needed
         QTRY_VERIFY_WITH_TIMEOUT(dlg.Player().Playing() && dlg.Playback().TimeReports() > 1, 15000);
         QCOMPARE(dlg.Catalogue().currentIndex, 0);
@@ -274,9 +258,7 @@ class MainWindowTest : public QObject {
 
     void languageChangeRelabels() {
         CLumSettings& settings = CLumSettings::Instance();
-        CLumDlg dlg(settings,
-                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-        dlg.InitDialog(true);
+        test::WindowUnderTest dlg;
         QCOMPARE(dlg.Control(IDC_OPEN)->toolTip(), QString("Open files"));
         QVERIFY(settings.SetLanguage(kLanguageJapanese));
         dlg.OnLanguageChanged(kLanguageJapanese);

@@ -14,6 +14,7 @@
 #include "app/PlaybackController.h"
 #include "playback/ScanPanel.h"
 #include "settings/CLumSettings.h"
+#include "tests/support/WindowUnderTest.h"
 
 using namespace lum;
 
@@ -70,12 +71,8 @@ class PaintTest : public QObject {
     QString card_;
 
     std::unique_ptr<CLumDlg> MakeWindow(bool openCard) {
-        auto dlg = std::make_unique<CLumDlg>(
-            CLumSettings::Instance(),
-            std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
-        dlg->InitDialog(true);
-        dlg->show();
-        if (!QTest::qWaitForWindowExposed(dlg.get())) {
+        auto dlg = std::make_unique<test::WindowUnderTest>();
+        if (!dlg->ShowAndWait()) {
             return nullptr;
         }
         dlg->SetSmallSize();
@@ -164,10 +161,7 @@ class PaintTest : public QObject {
     }
 
   public:
-    static void initMain() {
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    }
+    static void initMain() { test::PrepareApplication(); }
 
   private slots:
     void initTestCase() {

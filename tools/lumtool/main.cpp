@@ -349,24 +349,6 @@ int Telemetry(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-// Writes through a temporary file of LUM's own short naming, flushed to the disk
-// before it takes the target's name: a failed or killed export never leaves half
-// a file, and any name the file system takes can be written.
-bool WriteWhole(const fs::path& path, const std::string& text) {
-    const fs::path temp = TemporaryIn(path.parent_path());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    return ReplaceDurably(temp, path);
-}
-
 void Progress(std::size_t done, std::size_t total) {
     if (!LUM_ISATTY(LUM_FILENO(stderr))) {
         return;
@@ -440,7 +422,7 @@ int Export(const std::vector<std::string>& args) {
             name = stem + "-" + std::to_string(n) + ext;
         }
         used.insert(name);
-        if (!WriteWhole(ToFsPath(outDir) / ToFsPath(name), *TrackText(format, catalogue))) {
+        if (!WriteFileDurably(ToFsPath(outDir) / ToFsPath(name), *TrackText(format, catalogue))) {
             std::cerr << "\n" << name << ": cannot be written\n";
             ++failures;
         }

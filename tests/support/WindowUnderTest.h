@@ -1,0 +1,46 @@
+// The main window as the window tests and the playback benchmarks build it: the real
+// engine with its silent audio output (test machines have no sound card) and the
+// settings file of the current folder.
+#pragma once
+
+#include <QCoreApplication>
+#include <QSize>
+#include <QtTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CLumDlg.h"
+#include "playback/VlcPlayer.h"
+#include "settings/CLumSettings.h"
+
+namespace lum::test {
+
+// Before the application exists: the map's web view shares GL contexts, and the
+// video surface is a native window that must not turn its siblings native.
+inline void PrepareApplication() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+}
+
+// An initialised main window, not shown yet.
+class WindowUnderTest : public CLumDlg {
+  public:
+    WindowUnderTest()
+        : CLumDlg(CLumSettings::Instance(),
+                  std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"})) {
+        InitDialog(true);
+    }
+
+    // Shows the window (at `size` when one is given) and waits until it is on the
+    // screen; false when it never is (no display).
+    bool ShowAndWait(QSize size = {}) {
+        show();
+        if (size.isValid()) {
+            resize(size);
+        }
+        return QTest::qWaitForWindowExposed(this);
+    }
+};
+
+}  // namespace lum::test
