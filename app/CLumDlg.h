@@ -165,6 +165,8 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void ConnectPlayback();
     // A dead end or an engine error, in a message box.
     void TellUser(const QString& text);
+    // The list's tooltip of a recording: its name and trip figures.
+    QString TripToolTip(int entryIndex) const;
     QRect MonitorRect() const;
     QRect WorkArea() const;
 

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/core/Layout.h"
+#include "catalogue/TrackFormats.h"
 #include "playback/ScanPanel.h"
 #include "playback/VideoWidgets.h"
 #include "playback/VlcPlayer.h"
@@ -170,6 +171,7 @@ void CPlaybackController::LoadRecording(int index) {
     holdTimer_.stop();
     errorShown_ = false;
     catalogue_.LoadCurrentTelemetry(index);
+    ShowEventMarks();
     currentPath_ =
         QString::fromStdString(FullPath(catalogue_.entries[static_cast<std::size_t>(index)]));
     player_.Open(currentPath_.toStdString());
@@ -181,6 +183,7 @@ void CPlaybackController::LoadRecording(int index) {
 void CPlaybackController::ReopenCurrent() {
     const int i = catalogue_.CurrentIndex();
     catalogue_.LoadCurrentTelemetry(i);
+    ShowEventMarks();
     if (i >= 0) {
         currentPath_ =
             QString::fromStdString(FullPath(catalogue_.entries[static_cast<std::size_t>(i)]));
@@ -427,6 +430,66 @@ void CPlaybackController::SeekBy(std::int64_t deltaMs) {
     catalogue_.FeedGauges(static_cast<std::uint32_t>(target), gsensorEnabled, mapEnabled);
 }
 
+// Where a mark sends the play: 3 s before the event, so the run-up is seen too.
+// A pending seek of 0 means none, so the start of the recording is asked as 1 ms.
+constexpr qint64 kMarkLeadMs = 3000;
+
+void CPlaybackController::OnMarkClicked(qint64 ms) {
+    if (Current() < 0 || c_.seekBar == nullptr) {
+        return;
+    }
+    events_.pendingSeekMs = std::max<std::int64_t>(ms, 1);
+    catalogue_.FeedGauges(static_cast<std::uint32_t>(ms), gsensorEnabled, mapEnabled);
+    c_.seekBar->setValue(SeekBarPosition(ms, player_.GetLength()));
+}
+
+namespace {
+
+// "0:27" from the recording's start.
+QString Offset(std::uint32_t ms) {
+    return QStringLiteral("%1:%2").arg(ms / 60000).arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+void CPlaybackController::ShowEventMarks() {
+    if (c_.seekBar == nullptr) {
+        return;
+    }
+    std::vector<SeekMark> marks;
+    const int i = catalogue_.CurrentIndex();
+    if (i >= 0 && i < static_cast<int>(catalogue_.entries.size())) {
+        const RecordingEntry& entry = catalogue_.entries[static_cast<std::size_t>(i)];
+        const double length = entry.telemetry.durationMs;
+        for (const DrivingEvent& e : catalogue_.currentEvents) {
+            SeekMark m;
+            m.fraction = length > 0 ? e.startMs / length : 0;
+            m.colour = QColor::fromRgb(EventKindColour(e.kind));
+            m.seekMs = std::max<qint64>(qint64{e.startMs} - kMarkLeadMs, 0);
+            const QString clock =
+                entry.telemetry.startTime == 0
+                    ? QStringLiteral("-")
+                    : QString::fromStdString(
+                          LocalTimeText(entry.telemetry.startTime + e.startMs / 1000))
+                          .section(QLatin1Char(' '), 1);
+            const std::string_view unit = EventPeakUnit(e.kind);
+            const QString name = Ui(EventKindStringId(e.kind));
+            const QString what =
+                unit.empty()
+                    ? Ui(273).arg(name, Offset(e.startMs), clock)
+                    : Ui(267).arg(name,
+                                  QString::number(e.peak, 'f', unit == "g" ? 2 : 0) + ' ' +
+                                      QString::fromUtf8(unit.data(), static_cast<int>(unit.size())),
+                                  Offset(e.startMs), clock);
+            // The kind's colour in front of its name tells what each colour means.
+            m.tip = QStringLiteral("<span style=\"color:%1\">&#9632;</span> %2<br>%3")
+                        .arg(m.colour.name(), what.toHtmlEscaped(), Ui(268).toHtmlEscaped());
+            marks.push_back(m);
+        }
+    }
+    c_.seekBar->SetMarks(std::move(marks));
+}
+
 void CPlaybackController::OnMute() {
     player_.SetMute(c_.mute->m_bShowAlternate);
 }
@@ -550,6 +613,7 @@ void CPlaybackController::PlayFirstRecording() {
     catalogue_.Select(0);
     errorShown_ = false;
     catalogue_.LoadCurrentTelemetry(0);
+    ShowEventMarks();
     currentPath_ = QString::fromStdString(FullPath(catalogue_.entries[0]));
     player_.Open(currentPath_.toStdString());
     ShowPlayAsPause(true);

@@ -118,6 +118,8 @@ class CPlaybackController : public QObject {
     void OnVolumeChanged();
     void OnVolumeEdited();
     void OnSeekMoved();
+    // A click on an event's mark: the play time it asks for.
+    void OnMarkClicked(qint64 ms);
     void OnMute();
 
   signals:
@@ -135,6 +137,8 @@ class CPlaybackController : public QObject {
     struct ScanJob;
     void FinishScan();
     void UpdateSeekBar();
+    // The seek bar's marks for the current recording's events.
+    void ShowEventMarks();
     void PlayFirstRecording();
     void StartSwitch();
     void ResetRate();

@@ -38,6 +38,7 @@ void CLumDlg::ConnectPlayback() {
     connect(Button(IDC_LOOP), &QAbstractButton::clicked, &p,
             [&p] { p.autoPlayNext = !p.autoPlayNext; });
     connect(seekBar_, &CVideoSlider::SeekMoved, &p, &CPlaybackController::OnSeekMoved);
+    connect(seekBar_, &CVideoSlider::MarkClicked, &p, &CPlaybackController::OnMarkClicked);
     connect(volume_, &CMySliderControl::VolumeChanged, &p, &CPlaybackController::OnVolumeChanged);
     connect(volumeEdit_, &QLineEdit::textChanged, &p, &CPlaybackController::OnVolumeEdited);
     connect(fileList_, &CLumFileListCtrl::PlayItem, &p, &CPlaybackController::OnPlayItem);
@@ -48,7 +49,32 @@ void CLumDlg::ConnectPlayback() {
         FitVideo();
     });
     videoSurface_->SetHint(Ui(208));  // until a card is opened
+    fileList_->rowToolTip = [this](int entryIndex) { return TripToolTip(entryIndex); };
     connect(&p, &CPlaybackController::ScanEnded, this, [this] { update(); });
+}
+
+QString CLumDlg::TripToolTip(int entryIndex) const {
+    if (entryIndex < 0 || entryIndex >= static_cast<int>(catalogue_.entries.size())) {
+        return {};
+    }
+    const RecordingEntry& entry = catalogue_.entries[static_cast<std::size_t>(entryIndex)];
+    // The current recording's figures are at hand; another's are read when asked for.
+    const std::optional<TripSummary> trip = entryIndex == catalogue_.currentIndex
+                                                ? std::optional(catalogue_.currentTrip)
+                                                : ReadTripSummary(entry);
+    if (!trip) {
+        return {};
+    }
+    const std::uint64_t seconds = trip->drivingMs / 1000;
+    const QString driving = QStringLiteral("%1:%2:%3")
+                                .arg(seconds / 3600)
+                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QString::fromStdString(entry.fileName) + '\n' +
+           Ui(269).arg(QString::number(trip->distanceMetres / 1000, 'f', 2), driving,
+                       QString::number(trip->maxSpeedKmh, 'f', 0),
+                       QString::number(trip->averageSpeedKmh, 'f', 0),
+                       QString::number(trip->maxAccelerationG, 'f', 2));
 }
 
 void CLumDlg::TellUser(const QString& text) {

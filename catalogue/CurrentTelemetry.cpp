@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "catalogue/RecordingCatalogue.h"
@@ -155,20 +156,8 @@ std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples) {
     return points;
 }
 
-bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
-    if (index < 0 || index >= static_cast<int>(entries.size())) {
-        return false;
-    }
-    if (map_ != nullptr) {
-        map_->RunScript("pathdrived_delete()");
-        map_->RunScript("path_delete()");
-    }
-    gpsSamples.clear();
-    gsensorSamples.clear();
-    currentIndex = index;
-    const RecordingEntry& entry = entries[index];
+std::optional<DecodedTelemetry> ReadTelemetry(const RecordingEntry& entry) {
     const std::string path = FullPath(entry);
-
     BoundedFile file;
     bool sideText = false;
     const std::string sidePath = SideTextPath(path);
@@ -181,16 +170,62 @@ bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
                    file.Open(sidePath);
     }
     if (!sideText && !file.Open(path)) {
-        return false;
+        return std::nullopt;
     }
     FileSource source(file);
-    DecodedTelemetry d = DecodeTelemetry(entry, source, sideText);
+    return DecodeTelemetry(entry, source, sideText);
+}
+
+std::optional<TripSummary> ReadTripSummary(const RecordingEntry& entry) {
+    const std::optional<DecodedTelemetry> d = ReadTelemetry(entry);
+    if (!d) {
+        return std::nullopt;
+    }
+    return SummariseTrip({d->gps, d->gsensor, d->gsensorFullScale,
+                          d->rateKnown ? d->recordsPerSecond : 1.0, entry.telemetry.durationMs,
+                          KindOf(entry)});
+}
+
+RecordingSamples CurrentSamples(const RecordingCatalogue& c) {
+    const bool current = c.currentIndex >= 0 && c.currentIndex < static_cast<int>(c.entries.size());
+    const RecordingEntry* e =
+        current ? &c.entries[static_cast<std::size_t>(c.currentIndex)] : nullptr;
+    return {c.gpsSamples,
+            c.gsensorSamples,
+            c.gsensorFullScale,
+            c.recordsPerSecond,
+            e != nullptr ? e->telemetry.durationMs : 0u,
+            e != nullptr ? KindOf(*e) : RecordingKind::Normal};
+}
+
+bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
+    if (index < 0 || index >= static_cast<int>(entries.size())) {
+        return false;
+    }
+    if (map_ != nullptr) {
+        map_->RunScript("pathdrived_delete()");
+        map_->RunScript("path_delete()");
+    }
+    gpsSamples.clear();
+    gsensorSamples.clear();
+    currentEvents.clear();
+    currentTrip = {};
+    currentIndex = index;
+    const RecordingEntry& entry = entries[index];
+    std::optional<DecodedTelemetry> read = ReadTelemetry(entry);
+    if (!read) {
+        return false;
+    }
+    DecodedTelemetry& d = *read;
     gpsSamples = std::move(d.gps);
     gsensorSamples = std::move(d.gsensor);
     gsensorFullScale = d.gsensorFullScale;
     if (d.rateKnown) {
         recordsPerSecond = d.recordsPerSecond;
     }
+    const RecordingSamples samples = CurrentSamples(*this);
+    currentEvents = FindDrivingEvents(samples, eventThresholds);
+    currentTrip = SummariseTrip(samples);
     FeedCurve(d.gsensorFullScale, entry.telemetry.durationMs, d.curveLoaded);
     PlotTrack();
     return true;

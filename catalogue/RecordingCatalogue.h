@@ -4,14 +4,17 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/CatalogueViews.h"
+#include "recordings/DrivingEvents.h"
 #include "recordings/FolderWalk.h"
 #include "recordings/LocalTime.h"
 #include "recordings/RecordingTypes.h"
+#include "recordings/TelemetrySources.h"
 
 namespace lum {
 
@@ -111,6 +114,12 @@ class RecordingCatalogue {
     // The full scale in g that gsensorSamples are meant with.
     double gsensorFullScale = 8.0;
 
+    // What counts as a driving event; the settings set it.
+    EventThresholds eventThresholds;
+    // The current recording's events and trip figures, found once when it is loaded.
+    std::vector<DrivingEvent> currentEvents;
+    TripSummary currentTrip;
+
     IFileListView* FileList() const { return fileList_; }
     IGroupListView* GroupList() const { return groupList_; }
     IGSensorCurveView* Curve() const { return curve_; }
@@ -132,6 +141,15 @@ class RecordingCatalogue {
     IGaugesView* gauges_ = nullptr;
     ICatalogueHost* host_ = nullptr;
 };
+
+// The samples of the current recording with what the event finder needs of its entry.
+RecordingSamples CurrentSamples(const RecordingCatalogue& catalogue);
+
+// Opens a recording (or its side text) and decodes its telemetry; nullopt when
+// neither can be opened.
+std::optional<DecodedTelemetry> ReadTelemetry(const RecordingEntry& entry);
+// A recording's trip figures read from its file; nullopt when it cannot be opened.
+std::optional<TripSummary> ReadTripSummary(const RecordingEntry& entry);
 
 struct TrackPoint {
     double latitude;  // decimal degrees

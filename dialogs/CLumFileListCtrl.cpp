@@ -1,10 +1,12 @@
 #include "dialogs/CLumFileListCtrl.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <algorithm>
 #include <cstdio>
 
@@ -378,6 +380,22 @@ void CLumFileListCtrl::OnHeaderClicked(int column) {
     sortItems(column, sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
     header_->SetMark(column, sortAscending_ ? SortMark::Down : SortMark::Up);
     sortAscending_ = !sortAscending_;
+}
+
+bool CLumFileListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && rowToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QTreeWidgetItem* item = itemAt(help->pos());
+        const QString tip =
+            item != nullptr ? rowToolTip(item->data(0, kItemDataRole).toInt()) : QString();
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        }
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
 }
 
 }  // namespace lum

@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "catalogue/CatalogueViews.h"
@@ -72,6 +73,10 @@ class CLumFileListCtrl : public QTreeWidget, public IFileListView {
     void SetDropHighlight(int row, bool on) override;
     void EnsureVisible(int row) override;
 
+    // The tooltip of a row, asked when the pointer rests on it: the recording's catalogue
+    // index in, the text out (empty: no tooltip).
+    std::function<QString(int entryIndex)> rowToolTip;
+
   signals:
     // A double-click: the catalogue index of the row hit, -1 when no row was hit.
     void PlayItem(int entryIndex);
@@ -80,6 +85,7 @@ class CLumFileListCtrl : public QTreeWidget, public IFileListView {
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
     void OnHeaderClicked(int column);

@@ -75,13 +75,19 @@ void RemoveStaleTemporaries(const fs::path& folder, std::chrono::seconds age) {
     const auto now = fs::file_time_type::clock::now();
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::error_code entryError;
+        // A killed evidence export leaves a working folder of the same naming.
+        const bool isFolder = it->is_directory(entryError);
         if (!IsLumTemporaryName(it->path().filename().string()) ||
-            !it->is_regular_file(entryError)) {
+            !(isFolder || it->is_regular_file(entryError))) {
             continue;
         }
         const auto written = fs::last_write_time(it->path(), entryError);
         if (!entryError && now - written > age) {
-            fs::remove(it->path(), entryError);
+            if (isFolder) {
+                fs::remove_all(it->path(), entryError);
+            } else {
+                fs::remove(it->path(), entryError);
+            }
         }
     }
 }

@@ -16,7 +16,8 @@ std::filesystem::path TemporaryIn(const std::filesystem::path& folder);
 bool IsLumTemporaryName(std::string_view fileName);
 
 // Removes LUM's temporary files in folder that nobody has written to for `age`:
-// what an export or copy left when it was killed. Others are left alone.
+// what an export or copy left when it was killed, files and working folders alike.
+// Others are left alone.
 void RemoveStaleTemporaries(const std::filesystem::path& folder,
                             std::chrono::seconds age = std::chrono::minutes(10));
 

@@ -1,11 +1,15 @@
 #include "VideoWidgets.h"
 
 #include <QBackingStore>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlatformSurfaceEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QWindow>
+#include <algorithm>
+#include <cstdlib>
 
 #include "views/Skin.h"
 #include "views/core/Gauges.h"
@@ -173,9 +177,58 @@ void CVideoSlider::paintEvent(QPaintEvent*) {
     const Rgb done = FromColorRef(0x14E0FF);
     p.fillRect(QRect(5, top, width() - 10, barHeight), QColor(grey.r, grey.g, grey.b));
     p.fillRect(QRect(5, top, ThumbLeft(), barHeight), QColor(done.r, done.g, done.b));
+    // From the top edge to the bar's foot, so a mark shows beside the thumb too.
+    for (const SeekMark& m : marks_) {
+        p.fillRect(QRect(MarkX(m) - kMarkWidth / 2, 0, kMarkWidth, top + barHeight), m.colour);
+    }
     if (!thumb_.isNull()) {
         p.drawImage(QPoint(ThumbLeft(), (height() - thumb_.height()) / 2), thumb_);
     }
+}
+
+void CVideoSlider::SetMarks(std::vector<SeekMark> marks) {
+    marks_ = std::move(marks);
+    update();
+}
+
+int CVideoSlider::MarkX(const SeekMark& mark) const {
+    const double f = std::clamp(mark.fraction, 0.0, 1.0);
+    return ChannelLeft() + static_cast<int>(f * (ChannelRight() - ChannelLeft()) + 0.5);
+}
+
+int CVideoSlider::MarkAt(QPoint point) const {
+    int best = -1, bestDistance = kMarkReach + 1;
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+        const int distance = std::abs(point.x() - MarkX(marks_[i]));
+        if (distance < bestDistance) {
+            best = static_cast<int>(i);
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+void CVideoSlider::mousePressEvent(QMouseEvent* event) {
+    const int mark = event->button() == Qt::LeftButton ? MarkAt(event->position().toPoint()) : -1;
+    if (mark < 0) {
+        CDragSlider::mousePressEvent(event);
+        return;
+    }
+    emit MarkClicked(marks_[static_cast<std::size_t>(mark)].seekMs);
+}
+
+bool CVideoSlider::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(e);
+        const int mark = MarkAt(help->pos());
+        if (mark >= 0) {
+            QToolTip::showText(help->globalPos(), marks_[static_cast<std::size_t>(mark)].tip, this);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return CDragSlider::event(e);
 }
 
 }  // namespace lum

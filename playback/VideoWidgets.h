@@ -1,8 +1,11 @@
 // The video surface the engine draws into, its dark background, and the seek bar.
 #pragma once
 
+#include <QColor>
 #include <QImage>
+#include <QString>
 #include <QWidget>
+#include <vector>
 
 #include "catalogue/CatalogueViews.h"
 #include "views/CDragSlider.h"
@@ -69,21 +72,47 @@ class CVideoStaticBg : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
-// The seek bar: 0..1000, a grey channel with a yellow bar up to the thumb.
+// A driving event on the seek bar: where it lies, its colour, its tooltip, and
+// the play time a click on it asks for.
+struct SeekMark {
+    double fraction = 0;  // of the recording's length, 0..1
+    QColor colour;
+    QString tip;
+    qint64 seekMs = 0;
+};
+
+// The seek bar: 0..1000, a grey channel with a yellow bar up to the thumb, and
+// a coloured mark per driving event of the recording.
 class CVideoSlider : public CDragSlider {
     Q_OBJECT
   public:
     explicit CVideoSlider(QWidget* parent = nullptr);
 
+    void SetMarks(std::vector<SeekMark> marks);
+    const std::vector<SeekMark>& Marks() const { return marks_; }
+    // The horizontal centre of a mark at the slider's current width.
+    int MarkX(const SeekMark& mark) const;
+    // The mark under a point, or -1.
+    int MarkAt(QPoint point) const;
+
+    static constexpr int kMarkWidth = 4;
+    // How far from a mark's centre a click still takes it.
+    static constexpr int kMarkReach = 4;
+
   signals:
     // The window message WM_SEEK_MOVED.
     void SeekMoved();
+    // A click on a mark: the play time it asks for.
+    void MarkClicked(qint64 ms);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     QImage thumb_;
+    std::vector<SeekMark> marks_;
 };
 
 }  // namespace lum

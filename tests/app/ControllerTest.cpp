@@ -7,6 +7,7 @@
 #include "app/CLumDlg.h"
 #include "dialogs/CLumFileListCtrl.h"
 #include "playback/ScanPanel.h"
+#include "playback/VideoWidgets.h"
 #include "settings/CLumSettings.h"
 #include "tests/support/Builders.h"
 #include "tests/support/RecordingEngine.h"
@@ -41,6 +42,27 @@ void Clear() {
 std::string Last(const std::string& prefix) {
     const auto calls = CallsStarting(prefix);
     return calls.empty() ? std::string() : calls.back();
+}
+
+// A minute northwards at 66 km/h with a hard braking from 30.0 to 31.5 s: one
+// fix a second, ten G-sensor readings a second at 8 g full scale.
+lum::test::Bytes BrakingMinuteMp4(const std::string& idit) {
+    using namespace lum::test;
+    Bytes gps;
+    for (int k = 0; k < 60; ++k) {
+        GpsSample s = DatedSample({2014, 1, 1, 13, k / 60, k % 60});
+        s.latitude += k * 0.01;
+        s.speedKmh = 66;
+        Append(gps, GpsRecord(s));
+    }
+    Bytes gsen;
+    for (int i = 0; i < 600; ++i) {
+        for (int v : {0, i >= 300 && i < 315 ? -10 : 0, 16}) {
+            gsen.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(v)));
+        }
+    }
+    return Cat({Ftyp(), Box("gpsa", Attributes(1, 8)), Box("IDIT", Text(idit)), Box("gps0", gps),
+                Box("gsen", gsen), Box("moov", {VideoTrak(640, 360, 1000, 60000)})});
 }
 
 void TimeChanged(CLumDlg& dlg, qint64 ms) {
@@ -291,6 +313,44 @@ class ControllerTest : public QObject {
             QCOMPARE(dlg_->VolumeSlider()->value(), c.slider);
         }
         QCOMPARE(dlg_->VolumeEdit()->text(), QString("abc"));
+    }
+
+    void eventMarksFollowTheRecordingAndTheWidthAndSeekBeforeTheEvent() {
+        card_.Write("marks/FILE140101-130000.MP4", BrakingMinuteMp4("2014-01-01 13:00:00"));
+        card_.Write("marks/FILE140101-130100.MP4", lum::test::MinuteMp4("2014-01-01 13:01:00"));
+        dlg_->OpenSource(CLumDlg::Source::Folder,
+                         QString::fromStdString((card_.path() / "marks").string()));
+        QTRY_VERIFY(!dlg_->Playback().Scanning());
+        QTRY_COMPARE(dlg_->Catalogue().currentIndex, 0);
+        CVideoSlider* bar = dlg_->SeekBar();
+        QCOMPARE(bar->Marks().size(), std::size_t{1});
+        const SeekMark mark = bar->Marks()[0];
+        QCOMPARE(mark.colour, QColor::fromRgb(EventKindColour(DrivingEventKind::HarshBraking)));
+        QCOMPARE(mark.seekMs, qint64{27000});
+        QVERIFY2(mark.tip.contains(Ui(260)) && mark.tip.contains("0.63 g") &&
+                     mark.tip.contains("13:00:30"),
+                 qPrintable(mark.tip));
+
+        // Half way along the channel, at any width.
+        const auto middle = [bar] { return (bar->ChannelLeft() + bar->ChannelRight() + 1) / 2; };
+        QCOMPARE(bar->MarkX(mark), middle());
+        const int before = bar->MarkX(mark);
+        bar->resize(bar->width() + 300, bar->height());
+        QVERIFY(bar->MarkX(mark) != before);
+        QCOMPARE(bar->MarkX(mark), middle());
+
+        // A click on the mark seeks 3 s before the braking, the views first.
+        Clear();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->MarkX(mark) + 2, bar->height() / 2));
+        QCOMPARE(bar->value(), 27000 * 1000 / EngineLog::Length());
+        QTRY_VERIFY(!CallsStarting("set_time 27000").empty());
+        QVERIFY(!bar->Dragging());
+
+        // The next recording has no events: its start clears the marks.
+        dlg_->Playback().StartRecording(1);
+        QVERIFY(bar->Marks().empty());
+        dlg_->Playback().StartRecording(0);
+        QCOMPARE(bar->Marks().size(), std::size_t{1});
     }
 
     void flipRestoresTheState() {

@@ -25,6 +25,10 @@ std::vector<int> DefinedIds() {
     for (int id = 220; id <= 231; ++id) {
         ids.push_back(id);
     }
+    // Driving events, trip figures and the evidence export.
+    for (int id = 260; id <= 274; ++id) {
+        ids.push_back(id);
+    }
     return ids;
 }
 

@@ -1,6 +1,7 @@
 #include "ScanJson.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -34,6 +35,15 @@ class JsonWriter {
     }
 
     void Number(std::uint64_t v) { Scalar(v); }
+    // Rounded to `decimals` places and written in its shortest form.
+    void Real(double v, int decimals) {
+        const double scale = std::pow(10.0, decimals);
+        Scalar(std::isfinite(v) ? std::round(v * scale) / scale : 0.0);
+    }
+    void Bool(bool v) {
+        BeforeValue();
+        buffer_ += v ? "true" : "false";
+    }
     void Number(std::int64_t v) { Scalar(v); }
     void Text(std::string_view s) {
         BeforeValue();
@@ -51,7 +61,7 @@ class JsonWriter {
     template <class T>
     void Scalar(T v) {
         BeforeValue();
-        char digits[24];
+        char digits[32];
         const auto r = std::to_chars(digits, digits + sizeof digits, v);
         buffer_.append(digits, r.ptr);
         if (buffer_.size() >= kFlushAt) {
@@ -166,9 +176,30 @@ void Telemetry(JsonWriter& w, const TelemetryIndex& t) {
     w.EndObject();
 }
 
+void Summary(JsonWriter& w, const RecordingFigures& f) {
+    w.Key("summary");
+    w.BeginObject();
+    w.Key("averageSpeedKmh");
+    w.Real(f.trip.averageSpeedKmh, 1);
+    w.Key("distanceMetres");
+    w.Real(f.trip.distanceMetres, 1);
+    w.Key("drivingMs");
+    w.Number(f.trip.drivingMs);
+    w.Key("events");
+    w.Number(std::uint64_t{f.events});
+    w.Key("maxAccelerationG");
+    w.Real(f.trip.maxAccelerationG, 3);
+    w.Key("maxSpeedKmh");
+    w.Real(f.trip.maxSpeedKmh, 1);
+    w.Key("validFixes");
+    w.Number(std::uint64_t{f.trip.validFixes});
+    w.EndObject();
+}
+
 }  // namespace
 
-void WriteCatalogueJson(std::ostream& out, const RecordingCatalogue& c) {
+void WriteCatalogueJson(std::ostream& out, const RecordingCatalogue& c,
+                        const std::vector<RecordingFigures>& figures) {
     JsonWriter w(out);
     w.BeginObject();
     w.Key("entries");
@@ -202,6 +233,9 @@ void WriteCatalogueJson(std::ostream& out, const RecordingCatalogue& c) {
         w.Key("subFolder");
         w.Text(e.subFolder);
         Bytes(w, "subFolderBytes", e.subFolder);
+        if (i < figures.size()) {
+            Summary(w, figures[i]);
+        }
         w.Key("telemetry");
         Telemetry(w, e.telemetry);
         w.EndObject();
@@ -221,11 +255,69 @@ void WriteCatalogueJson(std::ostream& out, const RecordingCatalogue& c) {
         w.Number(std::int64_t{g.groupNumber});
         w.Key("selected");
         w.Number(std::int64_t{g.selected});
+        RecordingFigures group;
+        for (std::int32_t k = 0; k < g.entryCount; ++k) {
+            const auto i = static_cast<std::size_t>(g.firstEntry + k);
+            if (i < figures.size()) {
+                group.trip = CombineTrips(group.trip, figures[i].trip);
+                group.events += figures[i].events;
+            }
+        }
+        Summary(w, group);
         w.Key("totalDurationMs");
         w.Number(g.totalDurationMs);
         w.Key("totalSize");
         w.Number(g.totalSize);
         w.EndObject();
+    }
+    w.EndArray();
+    w.EndObject();
+    w.Line();
+}
+
+void WriteEventsJson(std::ostream& out, const RecordingCatalogue& c,
+                     const std::function<std::vector<DrivingEvent>(std::size_t)>& eventsOf) {
+    JsonWriter w(out);
+    w.BeginObject();
+    w.Key("events");
+    w.BeginArray();
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+        const RecordingEntry& e = c.entries[i];
+        for (const DrivingEvent& ev : eventsOf(i)) {
+            w.BeginObject();
+            w.Key("endMs");
+            w.Number(std::uint64_t{ev.endMs});
+            w.Key("fileName");
+            w.Text(e.fileName);
+            Bytes(w, "fileNameBytes", e.fileName);
+            w.Key("index");
+            w.Number(std::uint64_t{i});
+            w.Key("kind");
+            w.Text(EventKindKey(ev.kind));
+            if (ev.hasPosition) {
+                w.Key("latitude");
+                w.Real(ev.latitude, 6);
+                w.Key("longitude");
+                w.Real(ev.longitude, 6);
+            }
+            w.Key("name");
+            w.Text(EventKindEnglishName(ev.kind));
+            w.Key("path");
+            w.Text(FullPath(e));
+            Bytes(w, "pathBytes", FullPath(e));
+            w.Key("peak");
+            w.Real(ev.peak, 3);
+            w.Key("peakMs");
+            w.Number(std::uint64_t{ev.peakMs});
+            w.Key("startMs");
+            w.Number(std::uint64_t{ev.startMs});
+            // The camera's clock at the event, in the same terms as the entry's startTime.
+            w.Key("startTime");
+            w.Number(e.telemetry.startTime + ev.startMs / 1000);
+            w.Key("unit");
+            w.Text(EventPeakUnit(ev.kind));
+            w.EndObject();
+        }
     }
     w.EndArray();
     w.EndObject();

@@ -3,6 +3,8 @@
 //   lumtool scan PATH [--json]
 //   lumtool telemetry FILE [--format json|csv|gpx|kml|geojson]
 //   lumtool export PATH --format gpx|kml|csv|geojson --out DIR
+//   lumtool events PATH [--json]
+//   lumtool evidence FILE --out DIR
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/EvidenceExport.h"
 #include "catalogue/KmlExport.h"
 #include "catalogue/RecordingCatalogue.h"
 #include "catalogue/TrackFormats.h"
@@ -49,7 +52,9 @@ constexpr int kExitUsage = 2;
 const char* kUsage =
     "usage: lumtool scan PATH [--json]\n"
     "       lumtool telemetry FILE [--format json|csv|gpx|kml|geojson]\n"
-    "       lumtool export PATH --format gpx|kml|csv|geojson --out DIR\n";
+    "       lumtool export PATH --format gpx|kml|csv|geojson --out DIR\n"
+    "       lumtool events PATH [--json]\n"
+    "       lumtool evidence FILE --out DIR\n";
 
 int Usage(const std::string& why = {}) {
     if (!why.empty()) {
@@ -140,21 +145,68 @@ std::string TelemetryKind(const TelemetryIndex& t) {
     return "-";
 }
 
-void PrintTable(const RecordingCatalogue& c) {
-    std::printf("%5s  %-9s  %-19s  %8s  %10s  %-9s  %5s  %-9s  %s\n", "INDEX", "KIND",
-                "START (LOCAL)", "LENGTH", "SIZE", "FRAME", "GROUP", "TELEMETRY", "PATH");
+// "h:mm:ss" of a number of milliseconds.
+std::string Clock(std::uint64_t ms) {
+    const std::uint64_t seconds = ms / 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu:%02llu:%02llu",
+                  static_cast<unsigned long long>(seconds / 3600),
+                  static_cast<unsigned long long>(seconds / 60 % 60),
+                  static_cast<unsigned long long>(seconds % 60));
+    return text;
+}
+
+// The trip figures as the table shows them: km, driving time, max and average km/h, max g.
+std::string FiguresText(const RecordingFigures& f) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%8.2f  %8s  %5.0f  %5.0f  %5.2f  %6zu",
+                  f.trip.distanceMetres / 1000.0, Clock(f.trip.drivingMs).c_str(),
+                  f.trip.maxSpeedKmh, f.trip.averageSpeedKmh, f.trip.maxAccelerationG, f.events);
+    return text;
+}
+
+void PrintTable(const RecordingCatalogue& c, const std::vector<RecordingFigures>& figures) {
+    std::printf("%5s  %-9s  %-19s  %8s  %10s  %-9s  %5s  %-9s  %8s  %8s  %5s  %5s  %5s  %6s  %s\n",
+                "INDEX", "KIND", "START (LOCAL)", "LENGTH", "SIZE", "FRAME", "GROUP", "TELEMETRY",
+                "KM", "DRIVING", "MAX", "AVG", "MAX G", "EVENTS", "PATH");
     for (std::size_t i = 0; i < c.entries.size(); ++i) {
         const RecordingEntry& e = c.entries[i];
         const TelemetryIndex& t = e.telemetry;
         const std::string start = t.startTime == 0 ? "-" : LocalTimeText(t.startTime);
         const std::string frame = std::to_string(t.width) + "x" + std::to_string(t.height);
-        std::printf("%5zu  %-9s  %-19s  %7.1fs  %10llu  %-9s  %5d  %-9s  %s\n", i,
+        std::printf("%5zu  %-9s  %-19s  %7.1fs  %10llu  %-9s  %5d  %-9s  %s  %s\n", i,
                     std::string(KindEnglishName(KindOf(e))).c_str(), start.c_str(),
                     t.durationMs / 1000.0, static_cast<unsigned long long>(t.fileSize),
                     frame.c_str(), c.rows[i].groupNumber, TelemetryKind(t).c_str(),
-                    FullPath(e).c_str());
+                    FiguresText(figures[i]).c_str(), FullPath(e).c_str());
+    }
+    for (const GroupRecord& g : c.groups) {
+        RecordingFigures group;
+        for (std::int32_t k = 0; k < g.entryCount; ++k) {
+            const RecordingFigures& f = figures[static_cast<std::size_t>(g.firstEntry + k)];
+            group.trip = CombineTrips(group.trip, f.trip);
+            group.events += f.events;
+        }
+        std::printf(
+            "group %d: %d recordings, %.2f km, driving %s, max %.0f km/h, average %.0f "
+            "km/h, max %.2f g, %zu events\n",
+            g.groupNumber, g.entryCount, group.trip.distanceMetres / 1000.0,
+            Clock(group.trip.drivingMs).c_str(), group.trip.maxSpeedKmh, group.trip.averageSpeedKmh,
+            group.trip.maxAccelerationG, group.events);
     }
     std::printf("%zu recordings in %zu groups\n", c.entries.size(), c.groups.size());
+}
+
+// The figures of every recording, each read once; a recording that cannot be
+// opened has none.
+std::vector<RecordingFigures> AllFigures(RecordingCatalogue& c) {
+    std::vector<RecordingFigures> figures(c.entries.size());
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+        if (c.LoadCurrentTelemetry(static_cast<int>(i))) {
+            figures[i] = {c.currentTrip, c.currentEvents.size()};
+        }
+    }
+    return figures;
 }
 
 // ---- Track formats ----
@@ -290,12 +342,89 @@ int Scan(const std::vector<std::string>& args) {
         std::cerr << path << ": not a recording that LUM can read\n";
         return kExitFailure;
     }
+    const std::vector<RecordingFigures> figures = AllFigures(catalogue);
     if (asJson) {
-        WriteCatalogueJson(std::cout, catalogue);
+        WriteCatalogueJson(std::cout, catalogue, figures);
     } else {
-        PrintTable(catalogue);
+        PrintTable(catalogue, figures);
     }
     return kExitOk;
+}
+
+// The peak as the table shows it: "0.62 g", "112 km/h", or "-" for a recording's kind.
+std::string PeakText(const DrivingEvent& e) {
+    const std::string_view unit = EventPeakUnit(e.kind);
+    if (unit.empty()) {
+        return "-";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, unit == "g" ? "%.2f %s" : "%.0f %s", e.peak,
+                  std::string(unit).c_str());
+    return text;
+}
+
+int Events(const std::vector<std::string>& args) {
+    std::string path;
+    bool asJson = false;
+    for (const std::string& a : args) {
+        if (a == "--json") {
+            asJson = true;
+        } else if (path.empty() && !a.starts_with("--")) {
+            path = a;
+        } else {
+            return Usage("unexpected argument " + a);
+        }
+    }
+    if (path.empty()) {
+        return Usage("events needs a PATH");
+    }
+    path = InputPath(path);
+    RecordingCatalogue catalogue;
+    bool single = false;
+    if (!LoadPath(catalogue, path, single)) {
+        return kExitFailure;
+    }
+    if (single && catalogue.entries.empty()) {
+        std::cerr << path << ": not a recording that LUM can read\n";
+        return kExitFailure;
+    }
+    int failures = 0;
+    const auto eventsOf = [&](std::size_t i) {
+        if (!catalogue.LoadCurrentTelemetry(static_cast<int>(i))) {
+            std::cerr << FullPath(catalogue.entries[i]) << ": cannot be opened\n";
+            ++failures;
+            return std::vector<DrivingEvent>{};
+        }
+        return catalogue.currentEvents;
+    };
+    if (asJson) {
+        WriteEventsJson(std::cout, catalogue, eventsOf);
+    } else {
+        std::printf("%5s  %-24s  %-19s  %8s  %-19s  %9s  %s\n", "INDEX", "RECORDING",
+                    "TIME (LOCAL)", "AT", "EVENT", "PEAK", "POSITION");
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < catalogue.entries.size(); ++i) {
+            const RecordingEntry& e = catalogue.entries[i];
+            for (const DrivingEvent& ev : eventsOf(i)) {
+                const std::string when =
+                    e.telemetry.startTime == 0
+                        ? "-"
+                        : LocalTimeText(e.telemetry.startTime + ev.startMs / 1000);
+                char at[32], position[64] = "-";
+                std::snprintf(at, sizeof at, "%7.1fs", ev.startMs / 1000.0);
+                if (ev.hasPosition) {
+                    std::snprintf(position, sizeof position, "%.6f,%.6f", ev.latitude,
+                                  ev.longitude);
+                }
+                std::printf("%5zu  %-24s  %-19s  %8s  %-19s  %9s  %s\n", i, e.fileName.c_str(),
+                            when.c_str(), at, std::string(EventKindEnglishName(ev.kind)).c_str(),
+                            PeakText(ev).c_str(), position);
+                ++count;
+            }
+        }
+        std::printf("%zu events in %zu recordings\n", count, catalogue.entries.size());
+    }
+    return failures == 0 ? kExitOk : kExitFailure;
 }
 
 bool ParseFormat(const std::vector<std::string>& args, std::size_t& i, std::string& format) {
@@ -433,6 +562,55 @@ int Export(const std::vector<std::string>& args) {
     return failures == 0 ? kExitOk : kExitFailure;
 }
 
+int Evidence(const std::vector<std::string>& args) {
+    std::string path, outDir;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--out") {
+            if (i + 1 >= args.size()) {
+                return Usage("--out needs a folder");
+            }
+            outDir = args[++i];
+        } else if (path.empty() && !args[i].starts_with("--")) {
+            path = args[i];
+        } else {
+            return Usage("unexpected argument " + args[i]);
+        }
+    }
+    if (path.empty() || outDir.empty()) {
+        return Usage("evidence needs a FILE and --out DIR");
+    }
+    path = InputPath(path);
+    std::error_code ec;
+    if (fs::is_directory(ToFsPath(path), ec)) {
+        return Usage("evidence needs a FILE, not a folder");
+    }
+    RecordingCatalogue catalogue;
+    bool single = false;
+    if (!LoadPath(catalogue, path, single)) {
+        return kExitFailure;
+    }
+    if (catalogue.entries.empty()) {
+        std::cerr << path << ": not a recording that LUM can read\n";
+        return kExitFailure;
+    }
+    if (!catalogue.LoadCurrentTelemetry(0)) {
+        std::cerr << path << ": cannot be opened\n";
+        return kExitFailure;
+    }
+    const EvidenceRequest request{
+        catalogue.entries[0],  catalogue.gpsSamples, catalogue.currentEvents,
+        catalogue.currentTrip, LUM_VERSION,          {}};
+    const EvidenceResult result = ExportEvidence(request, ToFsPath(outDir));
+    if (!result.ok()) {
+        std::cerr << "lumtool: " << FromFsPath(result.folder) << ": "
+                  << EvidenceErrorText(result.error)
+                  << "; the evidence folder was not written and nothing of it is left\n";
+        return kExitFailure;
+    }
+    std::cout << FromFsPath(result.folder) << "\n";
+    return kExitOk;
+}
+
 }  // namespace
 }  // namespace lum
 
@@ -451,6 +629,12 @@ int main(int argc, char** argv) {
     }
     if (command == "export") {
         return lum::CloseOutput(lum::Export(args));
+    }
+    if (command == "events") {
+        return lum::CloseOutput(lum::Events(args));
+    }
+    if (command == "evidence") {
+        return lum::CloseOutput(lum::Evidence(args));
     }
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << lum::kUsage;
