@@ -143,6 +143,8 @@ void CLumDlg::InitDialog(bool quiet) {
 
     mapEnabled_ = settings_.ReadMapEnabled();
     gsensorEnabled_ = settings_.ReadGsensorEnabled();
+    // The same thresholds for every recording of the run; they live in "Lum.ini".
+    catalogue_.eventThresholds = settings_.ReadEventThresholds();
 
     videoBackground_ = new CVideoStaticBg(this);
     videoBackground_->setAutoFillBackground(true);

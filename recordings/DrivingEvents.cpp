@@ -263,7 +263,7 @@ std::uint32_t EventKindColour(DrivingEventKind kind) {
         case DrivingEventKind::Speeding:
             return 0x3C8CFF;
         case DrivingEventKind::EmergencyRecording:
-            return 0xFFF040;
+            return 0xF4F4F4;
         case DrivingEventKind::EventRecording:
             return 0x40E8E8;
     }

@@ -1,7 +1,9 @@
 #include "settings/CLumSettings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -107,6 +109,48 @@ std::string CLumSettings::LoadUiString(int id) {
 int CLumSettings::ReadMapOption() {
     mapOption_ = std::clamp(ReadIntSetting(kUi, "MAP", 0), 0, 1);
     return mapOption_;
+}
+
+namespace {
+constexpr std::string_view kEvents = "EVENTS";
+
+// A decimal number with a point, whatever the process locale says; nullopt for
+// anything else (trailing text included).
+std::optional<double> ParseDecimal(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    double v = 0;
+    const auto r =
+        std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
+    if (text.empty() || r.ec != std::errc{} || r.ptr != text.data() + text.size() ||
+        !std::isfinite(v)) {
+        return std::nullopt;
+    }
+    return v;
+}
+}  // namespace
+
+EventThresholds CLumSettings::ReadEventThresholds() const {
+    EventThresholds t;
+    const auto read = [this](std::string_view key, double& value, double low, double high) {
+        const std::optional<double> v = ParseDecimal(ReadTextSetting(kEvents, key, ""));
+        if (v && *v >= low && *v < high) {
+            value = *v;
+        }
+    };
+    // A threshold of 0 g would flag every reading.
+    constexpr double kSmallestG = 0.01, kLargestG = 16.0;
+    read("BRAKING_G", t.brakingG, kSmallestG, kLargestG);
+    read("ACCELERATION_G", t.accelerationG, kSmallestG, kLargestG);
+    read("CORNERING_G", t.corneringG, kSmallestG, kLargestG);
+    read("IMPACT_G", t.impactG, kSmallestG, kLargestG);
+    read("PARKED_IMPACT_G", t.parkedImpactG, kSmallestG, kLargestG);
+    read("SPEED_LIMIT_KMH", t.speedLimitKmh, 0.0, kMaxCarSpeedKmh);
+    return t;
 }
 
 bool CLumSettings::ReadMapEnabled() const {

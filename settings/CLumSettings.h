@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "recordings/DrivingEvents.h"
 #include "settings/IniFile.h"
 
 namespace lum {
@@ -93,6 +94,12 @@ class CLumSettings {
     WindowPlacement ReadWindowPlacement(int screenWidth, int screenHeight) const;
     // Maximised: only the flag is written, so the last normal rectangle stays.
     bool WriteWindowPlacement(const WindowRect& rect, bool maximised);
+
+    // What counts as a driving event, from the section "EVENTS": BRAKING_G,
+    // ACCELERATION_G, CORNERING_G, IMPACT_G, PARKED_IMPACT_G (decimal numbers of g
+    // above 0 and below 16) and SPEED_LIMIT_KMH (0 for none, below 400). A key that
+    // is missing or holds anything else keeps its default.
+    EventThresholds ReadEventThresholds() const;
 
     // The last folder of the media-open dialog, empty when it no longer exists.
     std::string ReadLastFolder() const;

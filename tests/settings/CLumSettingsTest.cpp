@@ -56,6 +56,34 @@ TEST(CLumSettings, DefaultsWithoutUsableSettings) {
     }
 }
 
+TEST(CLumSettings, EventThresholdsFromTheirOwnSection) {
+    const EventThresholds defaults;
+    {
+        SettingsDir none;
+        const EventThresholds t = CLumSettings(none.Utf8()).ReadEventThresholds();
+        EXPECT_EQ(t.brakingG, defaults.brakingG);
+        EXPECT_EQ(t.speedLimitKmh, 0);
+    }
+    SettingsDir d(
+        "[UI]\nBRAKING_G=0.9\n[EVENTS]\nBRAKING_G = 0.30 \nACCELERATION_G=0.25\n"
+        "CORNERING_G=0,4\nIMPACT_G=-1\nPARKED_IMPACT_G=0.7g\nSPEED_LIMIT_KMH=100\n");
+    CLumSettings s(d.Utf8());
+    const EventThresholds t = s.ReadEventThresholds();
+    EXPECT_EQ(t.brakingG, 0.30);
+    EXPECT_EQ(t.accelerationG, 0.25);
+    // A comma, a negative value and trailing text keep the defaults.
+    EXPECT_EQ(t.corneringG, defaults.corneringG);
+    EXPECT_EQ(t.impactG, defaults.impactG);
+    EXPECT_EQ(t.parkedImpactG, defaults.parkedImpactG);
+    EXPECT_EQ(t.speedLimitKmh, 100);
+
+    // The file is read again when it changes, like any other key.
+    d.dir.Write("Lum.ini", Text("[EVENTS]\nSPEED_LIMIT_KMH=0\nBRAKING_G=20\n"));
+    const EventThresholds changed = s.ReadEventThresholds();
+    EXPECT_EQ(changed.speedLimitKmh, 0);
+    EXPECT_EQ(changed.brakingG, defaults.brakingG);
+}
+
 #ifndef _WIN32
 // A pipe or a folder named "Lum.ini" reads as no settings and is never written over;
 // opening the pipe would block for ever.

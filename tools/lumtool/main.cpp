@@ -26,6 +26,7 @@
 #include "catalogue/TrackFormats.h"
 #include "files/SafeFiles.h"
 #include "recordings/Paths.h"
+#include "settings/CLumSettings.h"
 #include "settings/StringTables.h"
 #include "tools/lumtool/ScanJson.h"
 
@@ -107,11 +108,14 @@ std::string InputPath(const std::string& given) {
 }
 
 // Loads PATH the way the open dialog does: a folder tree, or one file of its folder.
+// Driving events are found with the thresholds of the "Lum.ini" in the current
+// folder, as the viewer started there finds them.
 // Prints the missing-folder message and returns false when PATH does not exist.
 // An unreadable folder is reported, never taken for an empty card.
 bool LoadPath(RecordingCatalogue& catalogue, const std::string& path, bool& single) {
     std::error_code ec;
     const fs::path p = ToFsPath(path);
+    catalogue.eventThresholds = CLumSettings::Instance().ReadEventThresholds();
     single = fs::exists(p, ec) && !fs::is_directory(p, ec);
     LoadStatus status;
     if (single) {
