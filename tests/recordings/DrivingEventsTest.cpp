@@ -264,8 +264,8 @@ TEST(DrivingEventsTest, SampleCardDriveHasItsBrakingAndPothole) {
                                            static_cast<std::uint32_t>(f.seconds * 1000),
                                            KindOf(f.name, f.flags, 0)};
             for (const DrivingEvent& e : FindDrivingEvents(samples)) {
-                const std::string at = f.name + "@" + std::to_string(e.startMs) + "/" +
-                                       std::to_string(e.peak);
+                const std::string at =
+                    f.name + "@" + std::to_string(e.startMs) + "/" + std::to_string(e.peak);
                 if (e.kind == DrivingEventKind::HarshBraking) {
                     brakings.push_back(at);
                     EXPECT_EQ(f.name.substr(0, 4), "EMER");

@@ -25,8 +25,8 @@ std::vector<int> DefinedIds() {
     for (int id = 220; id <= 231; ++id) {
         ids.push_back(id);
     }
-    // Driving events, trip figures and the evidence export.
-    for (int id = 260; id <= 274; ++id) {
+    // Driving events and trip figures.
+    for (int id : {260, 261, 262, 263, 264, 265, 266, 267, 268, 269, 273, 274}) {
         ids.push_back(id);
     }
     return ids;
