@@ -413,18 +413,16 @@ int RecordingCatalogue::CurrentIndex() {
     return currentIndex;
 }
 
-int RecordingCatalogue::GroupOf() {
-    currentGroup = -1;
+int RecordingCatalogue::GroupOf() const {
     if (currentIndex == -1) {
         return -1;
     }
     for (const GroupRecord& g : groups) {
         if (currentIndex < g.firstEntry + g.entryCount) {
-            currentGroup = g.groupNumber;
-            break;
+            return g.groupNumber;
         }
     }
-    return currentGroup;
+    return -1;
 }
 
 bool RecordingCatalogue::Select(int index) {
@@ -433,7 +431,7 @@ bool RecordingCatalogue::Select(int index) {
     }
     ClearHighlights();
     currentIndex = index;
-    GroupOf();
+    currentGroup = GroupOf();
     if (groupList_ != nullptr && currentGroup >= 0) {
         groupList_->SetDropHighlight(currentGroup, true);
         groupList_->EnsureVisible(currentGroup);

@@ -81,7 +81,7 @@ class RecordingCatalogue {
 
     // Playback side.
     int CurrentIndex();
-    int GroupOf();
+    int GroupOf() const;
     bool Select(int index);
     bool SelectGroup(int group);
     bool VideoSize(int& width, int& height);
