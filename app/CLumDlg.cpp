@@ -281,6 +281,8 @@ void CLumDlg::InitDialog(bool quiet) {
     ConnectPlayback();
     ConnectFileCommands();
     ConnectKeys();
+    ConnectListCommands();
+    setAcceptDrops(true);
 }
 
 void CLumDlg::PlaceAtStart() {

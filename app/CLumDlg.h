@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QRect>
@@ -17,6 +18,7 @@
 #include "app/PlaybackController.h"
 #include "app/core/Layout.h"
 #include "catalogue/RecordingCatalogue.h"
+#include "catalogue/TrackExport.h"
 #include "playback/VideoWidgets.h"
 #include "playback/VlcPlayer.h"
 #include "settings/CLumSettings.h"
@@ -103,9 +105,19 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void ShowProgress(int percent, const std::string& text) override;
     void HideProgress() override;
     bool AskOverwrite(const std::string& targetPath) override;
-    // The check marks of the group list, which the window never shows: empty in
-    // the product, so the file commands report that nothing is selected.
-    std::vector<bool> groupSelection;
+    // The rows selected in the list, as catalogue indices in catalogue order: the
+    // recordings the file commands act on.
+    std::vector<int> SelectedEntries() const;
+    // The list's context menu, made afresh each time from the selection.
+    std::unique_ptr<QMenu> MakeListMenu();
+    void OnPlaySelected();
+    void OnExportTracks(TrackFormat format);
+    void OnShowInFileManager();
+    // What a file command did, with every file it could not handle.
+    void ReportFileCommand(const QString& caption, const QString& done,
+                           const std::vector<std::string>& failed);
+    // Opens a folder in the desktop's file manager; a seam for tests.
+    std::function<bool(const QUrl&)> openUrl;
     // Seams for tests: the message box (returns the button pressed), the folder
     // picker of SAVE and the documents folder of KML.
     std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString& caption,
@@ -162,6 +174,10 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnAbout();
     void ConnectFileCommands();
     void ConnectKeys();
+    void ConnectListCommands();
+    // Drags over the window and drops on it (Drops.cpp); true when the event was handled.
+    bool HandleDrag(QEvent* event);
+    QString SizeText(const std::vector<int>& entries) const;
     void ConnectPlayback();
     // A dead end or an engine error, in a message box.
     void TellUser(const QString& text);

@@ -1,8 +1,10 @@
-// The hidden file commands of the main window: DEL, LOCK, SAVE and KML.
+// The file commands of the main window on the rows selected in the list: delete,
+// unlock and save copies (also the hidden DEL, LOCK and SAVE buttons), and KML.
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include "CLumDlg.h"
 #include "app/Messages.h"
@@ -15,19 +17,6 @@ namespace {
 
 QString Ui(int id) {
     return QString::fromStdString(LoadUiString(id));
-}
-
-// A failed copy must not pass for a done one; a long list is cut so the box fits on screen.
-QString NotCopiedText(const std::vector<std::string>& failed) {
-    constexpr std::size_t kListed = 20;
-    QString text = QStringLiteral("These files could not be copied:");
-    for (std::size_t i = 0; i < failed.size() && i < kListed; ++i) {
-        text += QLatin1Char('\n') + QDir::toNativeSeparators(QString::fromStdString(failed[i]));
-    }
-    if (failed.size() > kListed) {
-        text += QStringLiteral("\n... and %1 more.").arg(failed.size() - kListed);
-    }
-    return text;
 }
 
 // Every file command starts here: with an empty list there is nothing to work on.
@@ -67,30 +56,51 @@ void CLumDlg::OnDelete() {
     if (ReportEmptyList(*this)) {
         return;
     }
+    const std::vector<int> entries = SelectedEntries();
+    if (entries.empty()) {
+        ReportNothingSelected(*this);
+        return;
+    }
     if (StopPlayback(*player_, videoSurface_)) {
         playback_->ShowPlayAsPause(
             false);  // a stopped engine must not leave the PLAY button showing pause
     }
-    if (messageBox(QMessageBox::NoIcon, Ui(128), Ui(129), QMessageBox::Ok | QMessageBox::Cancel) !=
-        QMessageBox::Ok) {
+    const QString question = Ui(238).arg(entries.size()).arg(SizeText(entries));
+    if (messageBox(QMessageBox::Question, Ui(128), question,
+                   QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
         return;
     }
-    if (!DeleteSelected(catalogue_, groupSelection)) {
-        ReportNothingSelected(*this);
-    }
+    std::vector<std::string> failed;
+    const int deleted = DeleteEntries(catalogue_, entries, &failed);
+    ReportFileCommand(Ui(128), Ui(239).arg(deleted).arg(entries.size()), failed);
 }
 
 void CLumDlg::OnUnlock() {
     if (ReportEmptyList(*this)) {
         return;
     }
-    if (!UnlockSelected(catalogue_, groupSelection)) {
+    const std::vector<int> entries = SelectedEntries();
+    if (entries.empty()) {
         ReportNothingSelected(*this);
+        return;
     }
+    // The recording being played is let go before its name changes.
+    if (std::binary_search(entries.begin(), entries.end(), playback_->Current()) &&
+        StopPlayback(*player_, videoSurface_)) {
+        playback_->ShowPlayAsPause(false);
+    }
+    std::vector<std::string> failed;
+    const int unlocked = UnlockEntries(catalogue_, entries, &failed);
+    ReportFileCommand(Ui(194), Ui(240).arg(unlocked).arg(entries.size()), failed);
 }
 
 void CLumDlg::OnSaveAs() {
     if (ReportEmptyList(*this)) {
+        return;
+    }
+    const std::vector<int> entries = SelectedEntries();
+    if (entries.empty()) {
+        ReportNothingSelected(*this);
         return;
     }
     if (StopPlayback(*player_, videoSurface_)) {
@@ -110,12 +120,11 @@ void CLumDlg::OnSaveAs() {
         messageBox(QMessageBox::Warning, Ui(131), Ui(132), QMessageBox::Ok);
         return;
     }
-    const CopyOutcome outcome = CopySelected(catalogue_, groupSelection, chosen.toStdString());
-    if (!outcome.anySelected) {
-        ReportNothingSelected(*this);
-    } else if (!outcome.failed.empty()) {
-        messageBox(QMessageBox::Warning, Ui(131), NotCopiedText(outcome.failed), QMessageBox::Ok);
-    }
+    const CopyOutcome outcome = CopyEntries(catalogue_, entries, chosen.toStdString());
+    ReportFileCommand(
+        Ui(181),
+        Ui(241).arg(outcome.copied).arg(entries.size()).arg(QDir::toNativeSeparators(chosen)),
+        outcome.failed);
 }
 
 void CLumDlg::OnExportKml() {

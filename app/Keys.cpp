@@ -1,5 +1,6 @@
 // The main window's keys: one filter on the application sees every key pressed in
-// this window, whichever child has the focus, and runs its command.
+// this window, whichever child has the focus, and runs its command. The same filter
+// hands drags and drops to Drops.cpp.
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -44,10 +45,20 @@ void CLumDlg::ConnectKeys() {
 }
 
 bool CLumDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
+    if (!watched->isWidgetType()) {
         return QWidget::eventFilter(watched, event);
     }
     auto* w = static_cast<QWidget*>(watched);
+    const QEvent::Type type = event->type();
+    // A drop anywhere on the window opens what was dropped; the map page would
+    // otherwise open a dropped file itself.
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+        w->window() == this) {
+        return HandleDrag(event);
+    }
+    if (type != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
     // Only this window's keys; a dialog or a menu over it keeps its own.
     if (w->window() != this || EditsText(w)) {
         return QWidget::eventFilter(watched, event);

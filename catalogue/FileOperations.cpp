@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <system_error>
 
@@ -28,57 +29,70 @@ bool ClearReadOnly(std::string_view path) {
     return !ec;
 }
 
+std::vector<int> EntriesOfSelectedGroups(const RecordingCatalogue& catalogue) {
+    std::vector<int> entries;
+    for (const GroupRecord& g : catalogue.groups) {
+        if (g.selected == 0) {
+            continue;
+        }
+        for (int k = 0; k < g.entryCount; ++k) {
+            entries.push_back(g.firstEntry + k);
+        }
+    }
+    return entries;
+}
+
+int DeleteEntries(RecordingCatalogue& catalogue, std::vector<int> entries,
+                  std::vector<std::string>* failed) {
+    // Backwards, so the indices still to be visited stay valid after each removal.
+    std::sort(entries.begin(), entries.end(), std::greater<>());
+    entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+    int deleted = 0;
+    for (const int i : entries) {
+        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.entries.size()) {
+            continue;
+        }
+        const std::size_t index = static_cast<std::size_t>(i);
+        const std::string path = FullPath(catalogue.entries[index]);
+        const fs::path file = ToFsPath(path);
+        std::error_code ec;
+        // The mark is taken off for the delete and put back when the delete fails.
+        const fs::perms before = fs::status(file, ec).permissions();
+        const bool marked = !ec && (before & fs::perms::owner_write) == fs::perms::none;
+        if (marked) {
+            ClearReadOnly(path);
+        }
+        if (!fs::remove(file, ec) || ec) {
+            if (marked) {
+                std::error_code restoreError;
+                fs::permissions(file, before, fs::perm_options::replace, restoreError);
+            }
+            if (failed != nullptr) {
+                failed->push_back(path);
+            }
+        } else {
+            catalogue.entries.erase(catalogue.entries.begin() + static_cast<std::ptrdiff_t>(index));
+            if (index < catalogue.rows.size()) {
+                catalogue.rows.erase(catalogue.rows.begin() + static_cast<std::ptrdiff_t>(index));
+            }
+            ++deleted;
+        }
+    }
+    if (deleted > 0) {
+        catalogue.groups.clear();
+        catalogue.rows.clear();
+        catalogue.ClearListViews();
+        catalogue.BuildGroups();
+    }
+    return deleted;
+}
+
 bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
                     std::vector<std::string>* failed) {
     if (!SelectGroupsForOperation(catalogue, selected)) {
         return false;
     }
-    int deleted = 0;
-    // Backwards, so the indices still to be visited stay valid after each removal.
-    for (auto g = catalogue.groups.rbegin(); g != catalogue.groups.rend(); ++g) {
-        if (g->selected == 0) {
-            continue;
-        }
-        for (int k = g->entryCount - 1; k >= 0; --k) {
-            const std::size_t index = static_cast<std::size_t>(g->firstEntry + k);
-            if (index >= catalogue.entries.size()) {
-                continue;
-            }
-            const std::string path = FullPath(catalogue.entries[index]);
-            const fs::path file = ToFsPath(path);
-            std::error_code ec;
-            // The mark is taken off for the delete and put back when the delete fails.
-            const fs::perms before = fs::status(file, ec).permissions();
-            const bool marked = !ec && (before & fs::perms::owner_write) == fs::perms::none;
-            if (marked) {
-                ClearReadOnly(path);
-            }
-            if (!fs::remove(file, ec) || ec) {
-                if (marked) {
-                    std::error_code restoreError;
-                    fs::permissions(file, before, fs::perm_options::replace, restoreError);
-                }
-                if (failed != nullptr) {
-                    failed->push_back(path);
-                }
-            } else {
-                catalogue.entries.erase(catalogue.entries.begin() +
-                                        static_cast<std::ptrdiff_t>(index));
-                if (index < catalogue.rows.size()) {
-                    catalogue.rows.erase(catalogue.rows.begin() +
-                                         static_cast<std::ptrdiff_t>(index));
-                }
-                ++deleted;
-            }
-        }
-    }
-    if (deleted == 0) {
-        return true;
-    }
-    catalogue.groups.clear();
-    catalogue.rows.clear();
-    catalogue.ClearListViews();
-    catalogue.BuildGroups();
+    DeleteEntries(catalogue, EntriesOfSelectedGroups(catalogue), failed);
     return true;
 }
 
@@ -104,56 +118,65 @@ std::string UnlockedName(const std::string& name) {
 
 }  // namespace
 
+int UnlockEntries(RecordingCatalogue& catalogue, const std::vector<int>& entries,
+                  std::vector<std::string>* failed) {
+    int unlocked = 0;
+    for (const int i : entries) {
+        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.entries.size()) {
+            continue;
+        }
+        RecordingEntry& e = catalogue.entries[static_cast<std::size_t>(i)];
+        const std::uint8_t marks = e.flags & (EntryFlagReadOnly | EntryFlagNameLocked);
+        bool handled = true;
+        if ((e.flags & EntryFlagReadOnly) != 0) {
+            if (ClearReadOnly(FullPath(e))) {
+                e.flags &= static_cast<std::uint8_t>(~EntryFlagReadOnly);
+            } else {
+                handled = false;
+            }
+        }
+        if ((e.flags & EntryFlagNameLocked) != 0) {
+            RecordingEntry renamed = e;
+            renamed.fileName = UnlockedName(e.fileName);
+            const fs::path from = ToFsPath(FullPath(e));
+            const fs::path to = ToFsPath(FullPath(renamed));
+            std::error_code ec;
+            // A rename here would silently replace another recording of that name.
+            bool renamedNow = false;
+            if (!fs::exists(to, ec) && !ec) {
+                fs::rename(from, to, ec);
+                renamedNow = !ec;
+            }
+            if (renamedNow) {
+                e.fileName = renamed.fileName;
+                e.flags &= static_cast<std::uint8_t>(~EntryFlagNameLocked);
+            } else {
+                handled = false;
+            }
+        }
+        if (!handled && failed != nullptr) {
+            failed->push_back(FullPath(e));
+        }
+        if (handled && marks != 0) {
+            ++unlocked;
+        }
+    }
+    catalogue.ClearListViews();
+    catalogue.FillList();
+    return unlocked;
+}
+
 bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
                     std::vector<std::string>* failed) {
     if (!SelectGroupsForOperation(catalogue, selected)) {
         return false;
     }
+    UnlockEntries(catalogue, EntriesOfSelectedGroups(catalogue), failed);
     for (GroupRecord& g : catalogue.groups) {
-        if (g.selected == 0) {
-            continue;
+        if (g.selected != 0) {
+            g.groupFlags = 0;  // also when a step failed
         }
-        for (int k = 0; k < g.entryCount; ++k) {
-            const std::size_t index = static_cast<std::size_t>(g.firstEntry + k);
-            if (index >= catalogue.entries.size()) {
-                continue;
-            }
-            RecordingEntry& e = catalogue.entries[index];
-            bool handled = true;
-            if ((e.flags & EntryFlagReadOnly) != 0) {
-                if (ClearReadOnly(FullPath(e))) {
-                    e.flags &= static_cast<std::uint8_t>(~EntryFlagReadOnly);
-                } else {
-                    handled = false;
-                }
-            }
-            if ((e.flags & EntryFlagNameLocked) != 0) {
-                RecordingEntry renamed = e;
-                renamed.fileName = UnlockedName(e.fileName);
-                const fs::path from = ToFsPath(FullPath(e));
-                const fs::path to = ToFsPath(FullPath(renamed));
-                std::error_code ec;
-                // A rename here would silently replace another recording of that name.
-                bool renamedNow = false;
-                if (!fs::exists(to, ec) && !ec) {
-                    fs::rename(from, to, ec);
-                    renamedNow = !ec;
-                }
-                if (renamedNow) {
-                    e.fileName = renamed.fileName;
-                    e.flags &= static_cast<std::uint8_t>(~EntryFlagNameLocked);
-                } else {
-                    handled = false;
-                }
-            }
-            if (!handled && failed != nullptr) {
-                failed->push_back(FullPath(e));
-            }
-        }
-        g.groupFlags = 0;
     }
-    catalogue.ClearListViews();
-    catalogue.FillList();
     return true;
 }
 
@@ -179,74 +202,74 @@ bool CopyWhole(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
-CopyOutcome CopySelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
-                         std::string_view destination) {
+CopyOutcome CopyEntries(RecordingCatalogue& catalogue, const std::vector<int>& entries,
+                        std::string_view destination) {
     CopyOutcome outcome;
-    outcome.anySelected = SelectGroupsForOperation(catalogue, selected);
-    if (!outcome.anySelected) {
-        return outcome;
-    }
+    outcome.anySelected = !entries.empty();
     ICatalogueHost* host = catalogue.Host();
-    int total = 0;
-    for (const GroupRecord& g : catalogue.groups) {
-        total += g.selected != 0 ? g.entryCount : 0;
-    }
+    const int total = static_cast<int>(entries.size());
     int done = 0;
     std::set<std::string> cleaned;  // folders already rid of an earlier run's temporaries
     if (host != nullptr) {
         host->ShowProgress(0, PercentText(0));
     }
-    for (const GroupRecord& g : catalogue.groups) {
-        if (g.selected == 0) {
+    for (const int i : entries) {
+        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.entries.size()) {
             continue;
         }
-        for (int k = 0; k < g.entryCount; ++k) {
-            const std::size_t index = static_cast<std::size_t>(g.firstEntry + k);
-            if (index >= catalogue.entries.size()) {
-                continue;
+        const RecordingEntry& e = catalogue.entries[static_cast<std::size_t>(i)];
+        RecordingEntry target;
+        target.rootFolder = std::string(destination);
+        target.subFolder = e.subFolder;
+        target.fileName = e.fileName;
+        std::string folder = target.rootFolder;
+        if (!e.subFolder.empty()) {
+            if (!EndsWithSeparator(folder)) {
+                folder.push_back(kPathSeparator);
             }
-            const RecordingEntry& e = catalogue.entries[index];
-            RecordingEntry target;
-            target.rootFolder = std::string(destination);
-            target.subFolder = e.subFolder;
-            target.fileName = e.fileName;
-            std::string folder = target.rootFolder;
-            if (!e.subFolder.empty()) {
-                if (!EndsWithSeparator(folder)) {
-                    folder.push_back(kPathSeparator);
-                }
-                folder += e.subFolder;
+            folder += e.subFolder;
+        }
+        std::error_code ec;
+        if (!fs::is_directory(ToFsPath(folder), ec)) {
+            CreateFolderPath(folder);
+        }
+        if (cleaned.insert(folder).second) {
+            RemoveStaleTemporaries(ToFsPath(folder));
+        }
+        const std::string targetPath = FullPath(target);
+        bool copy = true;
+        if (fs::exists(ToFsPath(targetPath), ec)) {
+            // Without anyone to ask, an existing file is kept.
+            copy = host != nullptr && host->AskOverwrite(targetPath);
+            if (!copy) {
+                outcome.skipped.push_back(targetPath);
             }
-            std::error_code ec;
-            if (!fs::is_directory(ToFsPath(folder), ec)) {
-                CreateFolderPath(folder);
-            }
-            if (cleaned.insert(folder).second) {
-                RemoveStaleTemporaries(ToFsPath(folder));
-            }
-            const std::string targetPath = FullPath(target);
-            bool copy = true;
-            if (fs::exists(ToFsPath(targetPath), ec)) {
-                // Without anyone to ask, an existing file is kept.
-                copy = host != nullptr && host->AskOverwrite(targetPath);
-                if (!copy) {
-                    outcome.skipped.push_back(targetPath);
-                }
-            }
-            if (copy && !CopyWhole(ToFsPath(FullPath(e)), ToFsPath(targetPath))) {
+        }
+        if (copy) {
+            if (CopyWhole(ToFsPath(FullPath(e)), ToFsPath(targetPath))) {
+                ++outcome.copied;
+            } else {
                 outcome.failed.push_back(FullPath(e));
             }
-            ++done;
-            const int percent = std::min(100, total > 0 ? done * 100 / total : 100);
-            if (host != nullptr) {
-                host->ShowProgress(percent, PercentText(percent));
-            }
+        }
+        ++done;
+        const int percent = std::min(100, total > 0 ? done * 100 / total : 100);
+        if (host != nullptr) {
+            host->ShowProgress(percent, PercentText(percent));
         }
     }
     if (host != nullptr) {
         host->HideProgress();
     }
     return outcome;
+}
+
+CopyOutcome CopySelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
+                         std::string_view destination) {
+    if (!SelectGroupsForOperation(catalogue, selected)) {
+        return {};
+    }
+    return CopyEntries(catalogue, EntriesOfSelectedGroups(catalogue), destination);
 }
 
 }  // namespace lum

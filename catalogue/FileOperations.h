@@ -1,4 +1,5 @@
-// Delete, unlock and copy the recordings of the selected groups, on real files.
+// Delete, unlock and copy the recordings of the selected groups, or of chosen
+// recordings, on real files.
 #pragma once
 
 #include <string>
@@ -22,6 +23,7 @@ bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
 
 struct CopyOutcome {
     bool anySelected = false;
+    int copied = 0;
     std::vector<std::string> failed;   // source paths whose copy did not succeed
     std::vector<std::string> skipped;  // targets the user chose not to overwrite
 };
@@ -31,6 +33,18 @@ struct CopyOutcome {
 // a temporary file that is flushed to the disk before it takes the target's name.
 CopyOutcome CopySelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
                          std::string_view destination);
+
+// The same operations on chosen catalogue entries (the rows selected in the list);
+// indices outside the catalogue are passed over. Delete returns how many recordings
+// it deleted and unlock how many lost a lock mark; both refill the list.
+int DeleteEntries(RecordingCatalogue& catalogue, std::vector<int> entries,
+                  std::vector<std::string>* failed = nullptr);
+int UnlockEntries(RecordingCatalogue& catalogue, const std::vector<int>& entries,
+                  std::vector<std::string>* failed = nullptr);
+CopyOutcome CopyEntries(RecordingCatalogue& catalogue, const std::vector<int>& entries,
+                        std::string_view destination);
+// The recordings of the groups marked by SelectGroupsForOperation, in catalogue order.
+std::vector<int> EntriesOfSelectedGroups(const RecordingCatalogue& catalogue);
 
 // Clears the read-only mark the way the platform knows it; false on failure.
 bool ClearReadOnly(std::string_view path);

@@ -70,14 +70,17 @@ class CellDelegate : public QStyledItemDelegate {
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem cell(option);
-        // The playing row is the only one shown highlighted: a click selects rows
-        // without painting a second highlight beside it.
+        // The playing row is the only one shown highlighted; the rows selected for the
+        // file commands are marked in a dark slate, which the highlight covers.
+        const bool selected = (option.state & QStyle::State_Selected) != 0;
         cell.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
         const bool highlighted =
             index.siblingAtColumn(0).data(CLumFileListCtrl::kDropHighlightRole).toBool();
         if (highlighted) {
             painter->fillRect(cell.rect, cell.palette.brush(QPalette::Active, QPalette::Highlight));
             cell.palette.setColor(QPalette::Text, cell.palette.color(QPalette::HighlightedText));
+        } else if (selected) {
+            painter->fillRect(cell.rect, QColor(0x34, 0x48, 0x5e));
         }
         QStyledItemDelegate::paint(painter, cell, index);
 

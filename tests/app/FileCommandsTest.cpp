@@ -1,6 +1,9 @@
-// The main window's file commands DEL, LOCK, SAVE and KML on real files of a
-// small built card, with a stand-in engine and the message box answered by the test.
+// The main window's file commands (the list's context menu, the hidden DEL, LOCK and
+// SAVE buttons, and KML) on real files of a small built card, with a stand-in engine
+// and the message box answered by the test.
 #include <QDir>
+#include <QLocale>
+#include <QMenu>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -132,6 +135,23 @@ class FileCommandsTest : public QObject {
         QCOMPARE(dlg_->FileList()->RowCount(), 3);
     }
 
+    // Selects the rows of the marked groups in the list, as Ctrl-clicks would.
+    void SelectGroups(const std::vector<bool>& marked) {
+        CLumFileListCtrl* list = dlg_->FileList();
+        list->clearSelection();
+        const RecordingCatalogue& c = dlg_->Catalogue();
+        for (std::size_t g = 0; g < c.groups.size() && g < marked.size(); ++g) {
+            for (int k = 0; marked[g] && k < c.groups[g].entryCount; ++k) {
+                const int row = list->RowOfItemData(c.groups[g].firstEntry + k);
+                list->selectionModel()->select(
+                    list->model()->index(row, 0),
+                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            }
+        }
+    }
+
+    QAction* MenuAction(QMenu& menu, const char* name) { return menu.findChild<QAction*>(name); }
+
   public:
     static void initMain() { test::PrepareApplication(); }
 
@@ -183,7 +203,7 @@ class FileCommandsTest : public QObject {
     void nothingSelectedIsReported_data() {
         QTest::addColumn<Command>("command");
         QTest::addColumn<int>("questions");  // boxes shown before the report
-        QTest::newRow("DEL") << Command(&CLumDlg::OnDelete) << 1;
+        QTest::newRow("DEL") << Command(&CLumDlg::OnDelete) << 0;
         QTest::newRow("LOCK") << Command(&CLumDlg::OnUnlock) << 0;
         QTest::newRow("SAVE") << Command(&CLumDlg::OnSaveAs) << 0;
     }
@@ -217,16 +237,24 @@ class FileCommandsTest : public QObject {
         LoadCard();
         dlg_->Playback().StartRecording(0);
         QVERIFY(dlg_->Player().Playing());
-        dlg_->groupSelection = {true, false};
+        SelectGroups({true, false});
         answers_ = {answer};
+        // The question names how many recordings and how much they hold.
+        const auto bytes = static_cast<qint64>(fs::file_size(Card("DCIM/FILE140101-120000.MP4")) +
+                                               fs::file_size(Card("DCIM/FILE140101-120100.MP4")));
         dlg_->OnDelete();
         // The engine lets go of the file before the question.
         QVERIFY(!dlg_->Player().Playing());
-        QCOMPARE(shown_.size(), 1);
         QCOMPARE(shown_[0].caption, Ui(128));
-        QCOMPARE(shown_[0].text, Ui(129));
+        QCOMPARE(shown_[0].text, Ui(238).arg(2).arg(QLocale().formattedDataSize(
+                                     bytes, 1, QLocale::DataSizeTraditionalFormat)));
         QCOMPARE(shown_[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
         const bool kept = answer != QMessageBox::Ok;
+        QCOMPARE(shown_.size(), kept ? 1 : 2);
+        if (!kept) {
+            QCOMPARE(shown_[1].icon, QMessageBox::Information);
+            QCOMPARE(shown_[1].text, Ui(239).arg(2).arg(2));
+        }
         QCOMPARE(fs::exists(Card("DCIM/FILE140101-120000.MP4")), kept);
         QCOMPARE(fs::exists(Card("DCIM/FILE140101-120100.MP4")), kept);
         QVERIFY(fs::exists(Card("EMEG140101-130000.MP4")));
@@ -237,9 +265,10 @@ class FileCommandsTest : public QObject {
 
     void unlockRenamesANameLockedRecording() {
         LoadCard();
-        dlg_->groupSelection = {false, true};
+        SelectGroups({false, true});
         dlg_->OnUnlock();
-        QVERIFY(shown_.isEmpty());
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].text, Ui(240).arg(1).arg(1));
         QVERIFY(!fs::exists(Card("EMEG140101-130000.MP4")));
         QVERIFY(fs::exists(Card("EME_140101-130000.MP4")));
         QCOMPARE(dlg_->Catalogue().entries[2].fileName, std::string("EME_140101-130000.MP4"));
@@ -265,17 +294,21 @@ class FileCommandsTest : public QObject {
             title = t;
             return QString::fromStdString(target.path().string());
         };
-        dlg_->groupSelection = {true, true};
+        SelectGroups({true, true});
         answers_ = {answer};
         dlg_->OnSaveAs();
 
         QVERIFY(!dlg_->Player().Playing());
         QCOMPARE(title, Ui(130));
         const fs::path existing = target.path() / "DCIM" / "FILE140101-120100.MP4";
-        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_.size(), 2);
         QCOMPARE(shown_[0].caption, Ui(140));
         QVERIFY(shown_[0].text.contains(QString::fromStdString(existing.string())));
         QCOMPARE(shown_[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(shown_[1].text, Ui(241)
+                                     .arg(answer == QMessageBox::Ok ? 3 : 2)
+                                     .arg(3)
+                                     .arg(QString::fromStdString(target.path().string())));
 
         QCOMPARE(Read(target.path() / "DCIM" / "FILE140101-120000.MP4"),
                  Read(Card("DCIM/FILE140101-120000.MP4")));
@@ -299,7 +332,7 @@ class FileCommandsTest : public QObject {
         // The recording vanishes between the scan and the copy.
         const fs::path gone = Card("DCIM/FILE140101-120100.MP4");
         fs::remove(gone);
-        dlg_->groupSelection = {true, false};
+        SelectGroups({true, false});
         dlg_->OnSaveAs();
         QVERIFY(fs::exists(target.path() / "DCIM" / "FILE140101-120000.MP4"));
         QCOMPARE(shown_.size(), 1);
@@ -323,7 +356,7 @@ class FileCommandsTest : public QObject {
             return picked.isEmpty() ? QString()
                                     : QString::fromStdString(Card(qPrintable(picked)).string());
         };
-        dlg_->groupSelection = {true, true};
+        SelectGroups({true, true});
         dlg_->OnSaveAs();
         QCOMPARE(shown_.size(), warned ? 1 : 0);
         if (warned) {
@@ -334,6 +367,121 @@ class FileCommandsTest : public QObject {
         }
         QVERIFY(dlg_->progress.isEmpty());
         QVERIFY(!fs::exists(Card("NOWHERE")));
+    }
+
+    void listMenuActsOnTheRowsSelectedWithCtrl() {
+        LoadCard();
+        CLumFileListCtrl* list = dlg_->FileList();
+        dlg_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dlg_.get()));
+        {
+            // Nothing selected: every command is there, none can be chosen.
+            list->clearSelection();
+            const std::unique_ptr<QMenu> menu = dlg_->MakeListMenu();
+            for (const char* name : {"play", "export-gpx", "save", "unlock", "delete", "show"}) {
+                QVERIFY2(
+                    MenuAction(*menu, name) != nullptr && !MenuAction(*menu, name)->isEnabled(),
+                    name);
+            }
+        }
+        // A click and a Ctrl-click select the first DCIM recording and the locked one.
+        const auto click = [&](int entry, Qt::KeyboardModifiers modifiers) {
+            const QRect r = list->visualItemRect(list->topLevelItem(list->RowOfItemData(entry)));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, r.center());
+        };
+        click(0, Qt::NoModifier);
+        click(2, Qt::ControlModifier);
+        QCOMPARE(dlg_->SelectedEntries(), (std::vector<int>{0, 2}));
+
+        test::TempDir out;
+        QStringList titles;
+        dlg_->pickFolder = [&](QWidget*, const QString& title) {
+            titles << title;
+            return QString::fromStdString(out.path().string());
+        };
+        const auto run = [&](const char* name) {
+            const std::unique_ptr<QMenu> menu = dlg_->MakeListMenu();
+            QAction* action = MenuAction(*menu, name);
+            QVERIFY2(action != nullptr && action->isEnabled(), name);
+            action->trigger();
+        };
+        // Tracks: one file per selected recording, through the same writers as lumtool.
+        run("export-gpx");
+        run("export-csv");
+        QVERIFY(Read(out.path() / "FILE140101-120000.gpx").starts_with("<?xml"));
+        QVERIFY(fs::exists(out.path() / "EMEG140101-130000.gpx"));
+        QVERIFY(fs::exists(out.path() / "EMEG140101-130000.csv"));
+        QVERIFY(!fs::exists(out.path() / "FILE140101-120100.gpx"));
+        QCOMPARE(titles.first(), Ui(245));
+        QCOMPARE(shown_.last().text,
+                 Ui(242).arg(2).arg(2).arg(QString::fromStdString(out.path().string())));
+
+        // Copies keep the card's folders.
+        run("save");
+        QCOMPARE(Read(out.path() / "DCIM" / "FILE140101-120000.MP4"),
+                 Read(Card("DCIM/FILE140101-120000.MP4")));
+        QVERIFY(fs::exists(out.path() / "EMEG140101-130000.MP4"));
+        QVERIFY(!fs::exists(out.path() / "DCIM" / "FILE140101-120100.MP4"));
+
+        // The folder of the first selected recording goes to the file manager.
+        QUrl opened;
+        dlg_->openUrl = [&](const QUrl& url) {
+            opened = url;
+            return true;
+        };
+        run("show");
+        QCOMPARE(opened, QUrl::fromLocalFile(QString::fromStdString(Card("DCIM").string())));
+
+        // Play starts the first selected row, as a double-click would.
+        run("play");
+        QTRY_COMPARE(dlg_->Playback().Current(), 0);
+
+        run("unlock");
+        QVERIFY(fs::exists(Card("EME_140101-130000.MP4")));
+        QCOMPARE(dlg_->FileList()->RowCount(), 3);
+
+        // Delete stops the recording that plays, asks, and removes both.
+        shown_.clear();
+        answers_ = {QMessageBox::Ok};
+        click(0, Qt::NoModifier);
+        click(2, Qt::ControlModifier);
+        run("delete");
+        QVERIFY(!dlg_->Player().Playing());
+        QCOMPARE(shown_.size(), 2);
+        QCOMPARE(shown_[0].caption, Ui(128));
+        QVERIFY(!fs::exists(Card("DCIM/FILE140101-120000.MP4")));
+        QVERIFY(!fs::exists(Card("EME_140101-130000.MP4")));
+        QVERIFY(fs::exists(Card("DCIM/FILE140101-120100.MP4")));
+        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{1});
+        QCOMPARE(list->RowCount(), 1);
+    }
+
+    void aRecordingThatCannotBeDeletedIsReportedAndKept() {
+        LoadCard();
+        const fs::path dcim = Card("DCIM");
+        fs::permissions(dcim,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        const fs::path probe = dcim / "probe";
+        const bool enforced = !std::ofstream(probe).good();
+        fs::remove(probe);
+        if (!enforced) {
+            fs::permissions(dcim, fs::perms::owner_write, fs::perm_options::add);
+            QSKIP("this user writes into read-only folders (the unprivileged run covers it)");
+        }
+        SelectGroups({true, true});
+        answers_ = {QMessageBox::Ok};
+        dlg_->OnDelete();
+        fs::permissions(dcim, fs::perms::owner_write, fs::perm_options::add);
+        QCOMPARE(shown_.size(), 2);
+        QCOMPARE(shown_[1].icon, QMessageBox::Warning);
+        QVERIFY(shown_[1].text.startsWith(Ui(239).arg(1).arg(3)));
+        for (const char* kept : {"DCIM/FILE140101-120000.MP4", "DCIM/FILE140101-120100.MP4"}) {
+            QVERIFY(fs::exists(Card(kept)));
+            QVERIFY2(shown_[1].text.contains(QString::fromStdString(Card(kept).string())), kept);
+        }
+        QVERIFY(!fs::exists(Card("EMEG140101-130000.MP4")));
+        QCOMPARE(dlg_->FileList()->RowCount(), 2);
     }
 
     void kmlExportWritesBelowTheDocumentsFolder() {

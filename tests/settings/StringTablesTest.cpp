@@ -21,8 +21,8 @@ std::vector<int> DefinedIds() {
     for (int id = 201; id <= 208; ++id) {
         ids.push_back(id);
     }
-    // The list of keys.
-    for (int id = 220; id <= 231; ++id) {
+    // The list of keys, the recording list's context menu and its reports.
+    for (int id = 220; id <= 246; ++id) {
         ids.push_back(id);
     }
     // Driving events and trip figures.

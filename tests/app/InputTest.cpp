@@ -1,9 +1,11 @@
-// The window's keys with the real engine, map and a real sample card under Xvfb: each
-// key reaches its command whether the list, the video or the map has the focus, and a
-// text field being edited keeps its keys.
+// The window's keys and drops with the real engine, map and a real sample card under
+// Xvfb: each key reaches its command whether the list, the video or the map has the
+// focus, a text field being edited keeps its keys, and a folder or a recording dropped
+// on the window opens as OPEN would.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWebEngineView>
@@ -13,12 +15,13 @@
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
 #include "dialogs/CLumFileListCtrl.h"
+#include "recordings/Paths.h"
 #include "settings/CLumSettings.h"
 #include "views/map/CHtmlMapDlg.h"
 
 using namespace lum;
 
-class KeysTest : public QObject {
+class InputTest : public QObject {
     Q_OBJECT
   private:
     QTemporaryDir home_;
@@ -128,7 +131,11 @@ class KeysTest : public QObject {
              [&] { return dlg.Button(IDC_VOL)->m_bShowAlternate != mutedBefore; }},
             {"Ctrl+S", Qt::Key_S, Qt::ControlModifier, [&] { asked.clear(); },
              [&] { return asked == QStringList{"snapshot"}; }},
-            {"Delete", Qt::Key_Delete, Qt::NoModifier, [&] { asked.clear(); },
+            {"Delete", Qt::Key_Delete, Qt::NoModifier,
+             [&] {
+                 asked.clear();
+                 dlg.FileList()->topLevelItem(0)->setSelected(true);  // the question is answered No
+             },
              [&] { return asked == QStringList{QString::fromStdString(LoadUiString(128))}; }},
         };
 
@@ -176,6 +183,50 @@ class KeysTest : public QObject {
         }
     }
 
+    void aDroppedFolderOrRecordingOpensAsOpenWould() {
+        CLumDlg dlg(CLumSettings::Instance(),
+                    std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
+        dlg.InitDialog(true);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.MapPanel()->View()->focusProxy() != nullptr, 15000);
+        // A drag that enters, then the drop; true when both were accepted.
+        const auto drop = [](QWidget* target, const QString& path) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            const QPoint at = target->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            if (!enter.isAccepted()) {
+                return false;
+            }
+            QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &dropped);
+            return dropped.isAccepted();
+        };
+
+        // The card's folder, dropped on the list: every recording is listed and the first plays.
+        QVERIFY(drop(dlg.FileList()->viewport(), card_));
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 0, 20000);
+        const std::size_t all = dlg.Catalogue().entries.size();
+        QVERIFY(all > 5);
+        QCOMPARE(dlg.Playback().SourcePath(), card_);
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.Playback().SwitchInProgress(), 15000);
+
+        // One recording, dropped on the map: it alone is listed, and it plays.
+        const RecordingEntry one = dlg.Catalogue().entries[3];
+        QVERIFY(drop(dlg.MapPanel()->View()->focusProxy(), QString::fromStdString(FullPath(one))));
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Catalogue().entries.size() == 1, 20000);
+        QCOMPARE(dlg.Catalogue().entries[0].fileName, one.fileName);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Player().Playing(), 15000);
+        QCOMPARE(dlg.MapPanel()->View()->url().scheme(), QString("qrc"));  // the page stays
+
+        // A path that does not exist is refused on the picture and changes nothing.
+        QVERIFY(!drop(dlg.VideoSurface(), card_ + "/missing"));
+        QTest::qWait(200);
+        QCOMPARE(dlg.Catalogue().entries.size(), std::size_t{1});
+    }
+
     void aTextFieldBeingEditedKeepsItsKeys() {
         CLumDlg dlg(CLumSettings::Instance(),
                     std::make_unique<VlcPlayer>(std::vector<std::string>{"--aout=dummy"}));
@@ -199,5 +250,5 @@ class KeysTest : public QObject {
     }
 };
 
-QTEST_MAIN(KeysTest)
-#include "KeysTest.moc"
+QTEST_MAIN(InputTest)
+#include "InputTest.moc"
