@@ -1,7 +1,6 @@
 #include "catalogue/TrackExport.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "catalogue/KmlExport.h"
@@ -70,25 +69,6 @@ std::string TrackFileName(TrackFormat format, const RecordingEntry& entry,
     return name;
 }
 
-namespace {
-
-bool WriteWhole(const fs::path& path, const std::string& text) {
-    const fs::path temp = TemporaryIn(path.parent_path());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    return ReplaceDurably(temp, path);
-}
-
-}  // namespace
-
 TrackExportOutcome ExportTracks(const RecordingCatalogue& catalogue,
                                 const std::vector<int>& entries, TrackFormat format,
                                 std::string_view outDir) {
@@ -109,7 +89,7 @@ TrackExportOutcome ExportTracks(const RecordingCatalogue& catalogue,
         const std::optional<DecodedTelemetry> telemetry = ReadTelemetry(e);
         const std::string name = TrackFileName(format, e, used);
         if (!folderReady || !telemetry ||
-            !WriteWhole(folder / ToFsPath(name), TrackDocument(format, e, telemetry->gps))) {
+            !WriteFileDurably(folder / ToFsPath(name), TrackDocument(format, e, telemetry->gps))) {
             outcome.failed.push_back(FullPath(e));
             continue;
         }

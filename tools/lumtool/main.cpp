@@ -23,6 +23,7 @@
 #include "catalogue/EvidenceExport.h"
 #include "catalogue/KmlExport.h"
 #include "catalogue/RecordingCatalogue.h"
+#include "catalogue/TrackExport.h"
 #include "catalogue/TrackFormats.h"
 #include "files/SafeFiles.h"
 #include "recordings/Paths.h"
@@ -542,19 +543,8 @@ int Export(const std::vector<std::string>& args) {
             ++failures;
             continue;
         }
-        // One file per recording; the same name in two folders gets a number.
-        std::string stem = format == "kml" ? KmlFileName(e) : e.fileName;
-        const std::string ext = extension.at(format);
-        if (format == "kml") {
-            stem.resize(stem.size() - 4);
-        } else if (const auto dot = stem.rfind('.'); dot != std::string::npos && dot > 0) {
-            stem.resize(dot);
-        }
-        std::string name = stem + ext;
-        for (int n = 2; used.contains(name); ++n) {
-            name = stem + "-" + std::to_string(n) + ext;
-        }
-        used.insert(name);
+        // One file per recording, named as the viewer's export names it.
+        const std::string name = TrackFileName(*TrackFormatNamed(format), e, used);
         if (!WriteFileDurably(ToFsPath(outDir) / ToFsPath(name), *TrackText(format, catalogue))) {
             std::cerr << "\n" << name << ": cannot be written\n";
             ++failures;
