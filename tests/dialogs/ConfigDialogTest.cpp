@@ -249,6 +249,13 @@ class ConfigDialogTest : public QObject {
         QCOMPARE(settings->MapOption(), 0);
         QCOMPARE(dialog.windowTitle(), title);
         QCOMPARE(Control<QComboBox>(dialog, D::kIdMapCombo)->currentIndex(), 0);
+
+        // The next start reads the file again and shows what was chosen.
+        auto restarted = Settings();
+        D again(*restarted);
+        QCOMPARE(Control<QComboBox>(again, D::kIdLanguageCombo)->currentIndex(), index);
+        QCOMPARE(Control<QComboBox>(again, D::kIdMapCombo)->currentIndex(), 0);
+        QCOMPARE(again.windowTitle(), title);
     }
 
     void cancelWritesNothing() {
