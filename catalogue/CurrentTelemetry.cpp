@@ -176,14 +176,24 @@ std::optional<DecodedTelemetry> ReadTelemetry(const RecordingEntry& entry) {
     return DecodeTelemetry(entry, source, sideText);
 }
 
-std::optional<TripSummary> ReadTripSummary(const RecordingEntry& entry) {
+std::optional<DriveAnalysis> ReadDriveAnalysis(const RecordingEntry& entry,
+                                               const EventThresholds& thresholds) {
     const std::optional<DecodedTelemetry> d = ReadTelemetry(entry);
     if (!d) {
         return std::nullopt;
     }
-    return SummariseTrip({d->gps, d->gsensor, d->gsensorFullScale,
-                          d->rateKnown ? d->recordsPerSecond : 1.0, entry.telemetry.durationMs,
-                          KindOf(entry)});
+    return AnalyseDrive(
+        {d->gps, d->gsensor, d->gsensorFullScale, d->rateKnown ? d->recordsPerSecond : 1.0,
+         entry.telemetry.durationMs, KindOf(entry)},
+        thresholds);
+}
+
+std::optional<TripSummary> ReadTripSummary(const RecordingEntry& entry) {
+    std::optional<DriveAnalysis> a = ReadDriveAnalysis(entry, {});
+    if (!a) {
+        return std::nullopt;
+    }
+    return a->trip;
 }
 
 RecordingSamples CurrentSamples(const RecordingCatalogue& c) {
@@ -224,8 +234,9 @@ bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
         recordsPerSecond = d.recordsPerSecond;
     }
     const RecordingSamples samples = CurrentSamples(*this);
-    currentEvents = FindDrivingEvents(samples, eventThresholds);
-    currentTrip = SummariseTrip(samples);
+    DriveAnalysis analysis = AnalyseDrive(samples, eventThresholds);
+    currentEvents = std::move(analysis.events);
+    currentTrip = analysis.trip;
     FeedCurve(d.gsensorFullScale, entry.telemetry.durationMs, d.curveLoaded);
     PlotTrack();
     return true;

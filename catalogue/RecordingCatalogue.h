@@ -150,6 +150,10 @@ RecordingSamples CurrentSamples(const RecordingCatalogue& catalogue);
 std::optional<DecodedTelemetry> ReadTelemetry(const RecordingEntry& entry);
 // A recording's trip figures read from its file; nullopt when it cannot be opened.
 std::optional<TripSummary> ReadTripSummary(const RecordingEntry& entry);
+// A recording's events and trip figures read from its file, without touching
+// any catalogue: safe to call for several recordings at once from several threads.
+std::optional<DriveAnalysis> ReadDriveAnalysis(const RecordingEntry& entry,
+                                               const EventThresholds& thresholds);
 
 struct TrackPoint {
     double latitude;  // decimal degrees

@@ -87,24 +87,43 @@ std::vector<Vec3> ReadingsInG(const RecordingSamples& s, std::uint32_t durationM
 
 // Each axis's median over the readings within the window around each reading:
 // a sustained acceleration passes unchanged, a jolt of one or two readings
-// (a pothole and its rebound) does not pass at all.
+// (a pothole and its rebound) does not pass at all. The window slides one
+// reading at a time, so it is kept sorted: one value leaves, one comes in.
 std::vector<Vec3> Smoothed(const std::vector<Vec3>& g, std::uint32_t durationMs) {
     const std::size_t n = g.size();
     const double perMs = static_cast<double>(n) / std::max<double>(durationMs, 1.0);
     const auto half = static_cast<std::size_t>(
         std::min(kSmoothingMs / 2 * perMs, static_cast<double>(kMaxSmoothingHalfWidth)));
     std::vector<Vec3> out(n);
-    std::array<double, 2 * kMaxSmoothingHalfWidth + 1> window{};
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t lo = i >= half ? i - half : 0;
-        const std::size_t hi = std::min(n, i + half + 1);
-        const auto width = static_cast<std::ptrdiff_t>(hi - lo);
-        for (std::size_t a = 0; a < kAxes; ++a) {
-            for (std::size_t k = lo; k < hi; ++k) {
-                window[k - lo] = g[k][a];
+    std::array<double, 2 * kMaxSmoothingHalfWidth + 1> sorted{};
+    for (std::size_t a = 0; a < kAxes; ++a) {
+        std::size_t width = 0, lo = 0, hi = 0;  // sorted holds g[lo, hi) on axis a
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t wantLo = i >= half ? i - half : 0;
+            const std::size_t wantHi = std::min(n, i + half + 1);
+            // The leaving values go first so that the window never holds more
+            // than its full width.
+            for (; lo < wantLo; ++lo) {
+                const double v = g[lo][a];
+                std::size_t k = 0;
+                while (k + 1 < width && !(sorted[k] == v)) {
+                    ++k;
+                }
+                for (; k + 1 < width; ++k) {
+                    sorted[k] = sorted[k + 1];
+                }
+                --width;
             }
-            std::nth_element(window.begin(), window.begin() + width / 2, window.begin() + width);
-            out[i][a] = window[static_cast<std::size_t>(width / 2)];
+            for (; hi < wantHi; ++hi) {
+                const double v = g[hi][a];
+                std::size_t k = width;
+                for (; k > 0 && sorted[k - 1] > v; --k) {
+                    sorted[k] = sorted[k - 1];
+                }
+                sorted[k] = v;
+                ++width;
+            }
+            out[i][a] = sorted[width / 2];
         }
     }
     return out;
@@ -282,11 +301,13 @@ std::string_view EventPeakUnit(DrivingEventKind kind) {
     }
 }
 
-std::vector<DrivingEvent> FindDrivingEvents(const RecordingSamples& s, const EventThresholds& t) {
+namespace {
+
+// The events, from the readings in g and their smoothed values.
+std::vector<DrivingEvent> EventsFrom(const RecordingSamples& s, const EventThresholds& t,
+                                     const std::vector<Vec3>& g, const std::vector<Vec3>& smooth,
+                                     std::uint32_t duration) {
     std::vector<DrivingEvent> events;
-    const std::uint32_t duration = ReadingsDurationMs(s);
-    const std::vector<Vec3> g = ReadingsInG(s, duration);
-    const std::vector<Vec3> smooth = Smoothed(g, duration);
     const auto readingTime = [&](std::size_t i) { return ReadingMs(i, g.size(), duration); };
 
     AddRuns(
@@ -337,6 +358,38 @@ std::vector<DrivingEvent> FindDrivingEvents(const RecordingSamples& s, const Eve
     return events;
 }
 
+// The figures that come from the GPS records alone.
+TripSummary TripFromGps(const RecordingSamples& s);
+
+double MaxHorizontalG(const std::vector<Vec3>& smooth) {
+    double most = 0;
+    for (const Vec3& v : smooth) {
+        most = std::max(most, std::hypot(v[kLongitudinal], v[kLateral]));
+    }
+    return most;
+}
+
+}  // namespace
+
+std::vector<DrivingEvent> FindDrivingEvents(const RecordingSamples& s, const EventThresholds& t) {
+    return AnalyseDrive(s, t).events;
+}
+
+TripSummary SummariseTrip(const RecordingSamples& s) {
+    return AnalyseDrive(s, {}).trip;
+}
+
+DriveAnalysis AnalyseDrive(const RecordingSamples& s, const EventThresholds& t) {
+    const std::uint32_t duration = ReadingsDurationMs(s);
+    const std::vector<Vec3> g = ReadingsInG(s, duration);
+    const std::vector<Vec3> smooth = Smoothed(g, duration);
+    DriveAnalysis out;
+    out.events = EventsFrom(s, t, g, smooth, duration);
+    out.trip = TripFromGps(s);
+    out.trip.maxAccelerationG = MaxHorizontalG(smooth);
+    return out;
+}
+
 double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2) {
     const double dLat = Radians(lat2 - lat1);
     const double dLon = Radians(lon2 - lon1);
@@ -346,7 +399,9 @@ double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2) {
     return 2 * kEarthRadiusMetres * std::asin(std::min(1.0, std::sqrt(h)));
 }
 
-TripSummary SummariseTrip(const RecordingSamples& s) {
+namespace {
+
+TripSummary TripFromGps(const RecordingSamples& s) {
     TripSummary trip;
     const double rate = s.recordsPerSecond > 0 ? s.recordsPerSecond : 1.0;
     const double recordMs = 1000.0 / rate;
@@ -390,15 +445,10 @@ TripSummary SummariseTrip(const RecordingSamples& s) {
     }
     trip.drivingMs = static_cast<std::uint64_t>(static_cast<double>(moving) * recordMs);
     trip.averageSpeedKmh = moving == 0 ? 0 : movingSpeedSum / static_cast<double>(moving);
-
-    const std::vector<Vec3> smooth =
-        Smoothed(ReadingsInG(s, ReadingsDurationMs(s)), ReadingsDurationMs(s));
-    for (const Vec3& v : smooth) {
-        trip.maxAccelerationG =
-            std::max(trip.maxAccelerationG, std::hypot(v[kLongitudinal], v[kLateral]));
-    }
     return trip;
 }
+
+}  // namespace
 
 TripSummary CombineTrips(const TripSummary& a, const TripSummary& b) {
     TripSummary t;

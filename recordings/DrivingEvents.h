@@ -96,6 +96,13 @@ std::vector<DrivingEvent> FindDrivingEvents(const RecordingSamples& samples,
                                             const EventThresholds& thresholds = {});
 
 TripSummary SummariseTrip(const RecordingSamples& samples);
+
+// Both at once: the readings are turned into g and smoothed only once.
+struct DriveAnalysis {
+    std::vector<DrivingEvent> events;
+    TripSummary trip;
+};
+DriveAnalysis AnalyseDrive(const RecordingSamples& samples, const EventThresholds& thresholds);
 // The figures of two trips driven one after the other (a group).
 TripSummary CombineTrips(const TripSummary& a, const TripSummary& b);
 

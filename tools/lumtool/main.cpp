@@ -5,6 +5,7 @@
 //   lumtool export PATH --format gpx|kml|csv|geojson --out DIR
 //   lumtool events PATH [--json]
 //   lumtool evidence FILE --out DIR
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -18,6 +19,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/EvidenceExport.h"
@@ -203,13 +205,25 @@ void PrintTable(const RecordingCatalogue& c, const std::vector<RecordingFigures>
 }
 
 // The figures of every recording, each read once; a recording that cannot be
-// opened has none.
-std::vector<RecordingFigures> AllFigures(RecordingCatalogue& c) {
+// opened has none. Each recording is read and analysed on its own, so the work
+// is shared among the processor's cores: thread k takes recordings k, k + n, ...
+std::vector<RecordingFigures> AllFigures(const RecordingCatalogue& c) {
     std::vector<RecordingFigures> figures(c.entries.size());
-    for (std::size_t i = 0; i < c.entries.size(); ++i) {
-        if (c.LoadCurrentTelemetry(static_cast<int>(i))) {
-            figures[i] = {c.currentTrip, c.currentEvents.size()};
+    const auto work = [&](std::size_t first, std::size_t step) {
+        for (std::size_t i = first; i < c.entries.size(); i += step) {
+            if (std::optional<DriveAnalysis> a =
+                    ReadDriveAnalysis(c.entries[i], c.eventThresholds)) {
+                figures[i] = {a->trip, a->events.size()};
+            }
         }
+    };
+    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    {
+        std::vector<std::jthread> helpers;  // joined at the end of this block
+        for (std::size_t k = 1; k < threads && k < c.entries.size(); ++k) {
+            helpers.emplace_back(work, k, threads);
+        }
+        work(0, threads);
     }
     return figures;
 }
