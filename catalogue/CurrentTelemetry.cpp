@@ -2,6 +2,7 @@
 // curve, the gauges and the map from it.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -16,16 +17,40 @@ namespace lum {
 
 namespace {
 
+// Reads from the opened file; a span announced by WillRead is fetched in one
+// read and the reads inside it are served from memory.
 class FileSource final : public ByteSource {
   public:
     explicit FileSource(BoundedFile& file) : file_(file) {}
     std::uint64_t Size() const override { return file_.Size(); }
     bool ReadAt(std::uint64_t offset, void* out, std::size_t n) override {
+        if (offset >= spanStart_ && offset - spanStart_ <= span_.size() &&
+            n <= span_.size() - (offset - spanStart_)) {
+            if (n != 0) {
+                std::memcpy(out, span_.data() + (offset - spanStart_), n);
+            }
+            return true;
+        }
         return file_.ReadAt(offset, out, n);
+    }
+    void WillRead(std::uint64_t offset, std::uint64_t size) override {
+        constexpr std::uint64_t kMostAtOnce = 4 << 20;
+        span_.clear();
+        if (size > kMostAtOnce || offset > file_.Size() || size > file_.Size() - offset) {
+            return;
+        }
+        span_.resize(static_cast<std::size_t>(size));
+        if (file_.ReadAt(offset, span_.data(), span_.size())) {
+            spanStart_ = offset;
+        } else {
+            span_.clear();
+        }
     }
 
   private:
     BoundedFile& file_;
+    std::uint64_t spanStart_ = 0;
+    std::vector<std::uint8_t> span_;
 };
 
 }  // namespace

@@ -50,18 +50,37 @@ std::uint32_t ReadingsDurationMs(const RecordingSamples& s) {
 
 bool Standing(const RecordingSamples& s, std::uint32_t ms);
 
-// The readings in g with the camera's rest taken out: a camera mounted askew
-// puts part of gravity on every axis, which shows as the median reading while
-// the car stands still. A recording with less standing than kRestMs (a stop
-// at the lights is mostly braking and pulling away) is taken as level.
-std::vector<Vec3> ReadingsInG(const RecordingSamples& s, std::uint32_t durationMs) {
-    const double scale = s.gsensorFullScale / 128.0;
+// Whether the car stands at each reading.
+std::vector<bool> StandingAtReadings(const RecordingSamples& s, std::uint32_t durationMs) {
     const std::size_t n = s.gsensor.size();
-    std::vector<Vec3> g(n);
     std::vector<bool> standing(n);
     for (std::size_t i = 0; i < n; ++i) {
         standing[i] = Standing(s, ReadingMs(i, n, durationMs));
     }
+    return standing;
+}
+
+// The readings in g with the camera's rest taken out: a camera mounted askew
+// puts part of gravity on every axis, which shows as the median reading while
+// the car stands still. A recording with less standing than kRestMs (a stop
+// at the lights is mostly braking and pulling away) is taken as level.
+// The readings with the rest taken out, still in the camera's counts
+// (-255 to 255), and in g.
+struct Readings {
+    std::vector<std::array<std::int16_t, kAxes>> counts;
+    std::vector<Vec3> g;
+    double scale = 0;  // g per count
+};
+
+Readings ReadingsInG(const RecordingSamples& s, std::uint32_t durationMs,
+                     const std::vector<bool>& standing) {
+    const double scale = s.gsensorFullScale / 128.0;
+    const std::size_t n = s.gsensor.size();
+    Readings out;
+    out.scale = scale;
+    out.counts.resize(n);
+    std::vector<Vec3>& g = out.g;
+    g.resize(n);
     std::vector<int> still;
     for (std::size_t a = 0; a < kAxes; ++a) {
         still.clear();
@@ -79,51 +98,61 @@ std::vector<Vec3> ReadingsInG(const RecordingSamples& s, std::uint32_t durationM
             rest = *middle;
         }
         for (std::size_t i = 0; i < n; ++i) {
-            g[i][a] = (axis(s.gsensor[i]) - rest) * scale;
+            const int centred = axis(s.gsensor[i]) - rest;
+            out.counts[i][a] = static_cast<std::int16_t>(centred);
+            g[i][a] = centred * scale;
         }
     }
-    return g;
+    return out;
 }
 
 // Each axis's median over the readings within the window around each reading:
 // a sustained acceleration passes unchanged, a jolt of one or two readings
-// (a pothole and its rebound) does not pass at all. The window slides one
-// reading at a time, so it is kept sorted: one value leaves, one comes in.
-std::vector<Vec3> Smoothed(const std::vector<Vec3>& g, std::uint32_t durationMs) {
-    const std::size_t n = g.size();
+// (a pothole and its rebound) does not pass at all. The readings are whole
+// counts from -255 to 255, so the window is kept as a histogram: a reading
+// enters or leaves in one step, and the median moves only as far as the
+// readings do. The median is taken on the counts and then scaled, which is the
+// median in g since the scale is positive.
+std::vector<Vec3> Smoothed(const Readings& r, std::uint32_t durationMs) {
+    constexpr int kLowest = -255;
+    constexpr std::size_t kBins = 511;
+    const std::size_t n = r.counts.size();
     const double perMs = static_cast<double>(n) / std::max<double>(durationMs, 1.0);
     const auto half = static_cast<std::size_t>(
         std::min(kSmoothingMs / 2 * perMs, static_cast<double>(kMaxSmoothingHalfWidth)));
     std::vector<Vec3> out(n);
-    std::array<double, 2 * kMaxSmoothingHalfWidth + 1> sorted{};
-    for (std::size_t a = 0; a < kAxes; ++a) {
-        std::size_t width = 0, lo = 0, hi = 0;  // sorted holds g[lo, hi) on axis a
+    std::array<std::uint8_t, kBins> histogram{};
+    // Only the horizontal axes are smoothed: nothing looks at the vertical one.
+    for (std::size_t a : {kLateral, kLongitudinal}) {
+        histogram.fill(0);
+        const auto bin = [&](std::size_t i) {
+            return static_cast<std::size_t>(r.counts[i][a] - kLowest);
+        };
+        std::size_t width = 0, lo = 0, hi = 0;  // the histogram holds readings [lo, hi)
+        std::size_t median = 0, below = 0;      // below: readings in bins under median
         for (std::size_t i = 0; i < n; ++i) {
             const std::size_t wantLo = i >= half ? i - half : 0;
             const std::size_t wantHi = std::min(n, i + half + 1);
-            // The leaving values go first so that the window never holds more
-            // than its full width.
-            for (; lo < wantLo; ++lo) {
-                const double v = g[lo][a];
-                std::size_t k = 0;
-                while (k + 1 < width && !(sorted[k] == v)) {
-                    ++k;
-                }
-                for (; k + 1 < width; ++k) {
-                    sorted[k] = sorted[k + 1];
-                }
-                --width;
+            for (; hi < wantHi; ++hi, ++width) {
+                ++histogram[bin(hi)];
+                below += bin(hi) < median ? 1 : 0;
             }
-            for (; hi < wantHi; ++hi) {
-                const double v = g[hi][a];
-                std::size_t k = width;
-                for (; k > 0 && sorted[k - 1] > v; --k) {
-                    sorted[k] = sorted[k - 1];
-                }
-                sorted[k] = v;
-                ++width;
+            for (; lo < wantLo; ++lo, --width) {
+                --histogram[bin(lo)];
+                below -= bin(lo) < median ? 1 : 0;
             }
-            out[i][a] = sorted[width / 2];
+            // The median is the reading at rank width / 2: the bin where fewer
+            // than that many lie below and more than that many lie at or below.
+            const std::size_t rank = width / 2;
+            while (below > rank) {
+                --median;
+                below -= histogram[median];
+            }
+            while (below + histogram[median] <= rank) {
+                below += histogram[median];
+                ++median;
+            }
+            out[i][a] = (static_cast<int>(median) + kLowest) * r.scale;
         }
     }
     return out;
@@ -306,7 +335,7 @@ namespace {
 // The events, from the readings in g and their smoothed values.
 std::vector<DrivingEvent> EventsFrom(const RecordingSamples& s, const EventThresholds& t,
                                      const std::vector<Vec3>& g, const std::vector<Vec3>& smooth,
-                                     std::uint32_t duration) {
+                                     const std::vector<bool>& standing, std::uint32_t duration) {
     std::vector<DrivingEvent> events;
     const auto readingTime = [&](std::size_t i) { return ReadingMs(i, g.size(), duration); };
 
@@ -322,12 +351,18 @@ std::vector<DrivingEvent> EventsFrom(const RecordingSamples& s, const EventThres
 
     // An impact: how far the vector moved from one reading to the next, measured
     // against the threshold for a moving or a standing car at that moment.
+    // The sum of squares rules out most readings cheaply; the exact length is
+    // taken only near or over the threshold.
     for (std::size_t i = 1; i < g.size(); ++i) {
-        const double jump =
-            std::hypot(g[i][0] - g[i - 1][0], g[i][1] - g[i - 1][1], g[i][2] - g[i - 1][2]);
-        const std::uint32_t ms = ReadingMs(i, g.size(), duration);
-        const double threshold = Standing(s, ms) ? t.parkedImpactG : t.impactG;
+        const double dx = g[i][0] - g[i - 1][0], dy = g[i][1] - g[i - 1][1],
+                     dz = g[i][2] - g[i - 1][2];
+        const double threshold = standing[i] ? t.parkedImpactG : t.impactG;
+        if (threshold > 0 && dx * dx + dy * dy + dz * dz < threshold * threshold * (1 - 1e-9)) {
+            continue;
+        }
+        const double jump = std::hypot(dx, dy, dz);
         if (jump > threshold) {
+            const std::uint32_t ms = ReadingMs(i, g.size(), duration);
             events.push_back({DrivingEventKind::Impact, ms, ms, ms, jump, false, 0, 0});
         }
     }
@@ -364,7 +399,10 @@ TripSummary TripFromGps(const RecordingSamples& s);
 double MaxHorizontalG(const std::vector<Vec3>& smooth) {
     double most = 0;
     for (const Vec3& v : smooth) {
-        most = std::max(most, std::hypot(v[kLongitudinal], v[kLateral]));
+        const double x = v[kLongitudinal], y = v[kLateral];
+        if (!(x * x + y * y < most * most * (1 - 1e-9))) {  // else it cannot be the largest
+            most = std::max(most, std::hypot(x, y));
+        }
     }
     return most;
 }
@@ -381,10 +419,12 @@ TripSummary SummariseTrip(const RecordingSamples& s) {
 
 DriveAnalysis AnalyseDrive(const RecordingSamples& s, const EventThresholds& t) {
     const std::uint32_t duration = ReadingsDurationMs(s);
-    const std::vector<Vec3> g = ReadingsInG(s, duration);
-    const std::vector<Vec3> smooth = Smoothed(g, duration);
+    const std::vector<bool> standing = StandingAtReadings(s, duration);
+    const Readings readings = ReadingsInG(s, duration, standing);
+    const std::vector<Vec3>& g = readings.g;
+    const std::vector<Vec3> smooth = Smoothed(readings, duration);
     DriveAnalysis out;
-    out.events = EventsFrom(s, t, g, smooth, duration);
+    out.events = EventsFrom(s, t, g, smooth, standing, duration);
     out.trip = TripFromGps(s);
     out.trip.maxAccelerationG = MaxHorizontalG(smooth);
     return out;

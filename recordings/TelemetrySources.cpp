@@ -234,6 +234,32 @@ bool Inside(std::uint64_t offset, std::uint64_t size, std::uint64_t length) {
     return offset <= length && size <= length - offset;
 }
 
+// Gathers the byte ranges a decoding will read and tells the source their span
+// when the span is hardly larger than the ranges themselves: then one read of
+// the span costs less than one read per range.
+class ReadPlan {
+  public:
+    void Add(std::uint64_t offset, std::uint64_t size) {
+        if (size == 0) {
+            return;
+        }
+        lo_ = std::min(lo_, offset);
+        hi_ = std::max(hi_, offset + size);
+        wanted_ += size;
+    }
+    void TellTo(ByteSource& bytes) const {
+        constexpr std::uint64_t kSlack = 8192;
+        if (wanted_ > 0 && hi_ - lo_ <= 2 * wanted_ + kSlack) {
+            bytes.WillRead(lo_, hi_ - lo_);
+        }
+    }
+
+  private:
+    std::uint64_t lo_ = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t hi_ = 0;
+    std::uint64_t wanted_ = 0;
+};
+
 }  // namespace
 
 std::size_t MaxGpsSamples(std::uint32_t durationMs, double recordsPerSecond) {
@@ -260,11 +286,14 @@ DecodedTelemetry DecodeTelemetry(const RecordingEntry& entry, ByteSource& bytes,
         // Only the offsets the entry holds are read, whatever its count says.
         count = std::min<std::uint32_t>(count, static_cast<std::uint32_t>(offsets.size()));
         // Every block must lie inside the file; otherwise the source gives no data at all.
+        ReadPlan plan;
         for (std::uint32_t k = 0; k < count; ++k) {
             if (offsets[k] > length || !Inside(offsets[k] + kBlockLead, size, length)) {
                 return;
             }
+            plan.Add(offsets[k] + kBlockLead, size);
         }
+        plan.TellTo(bytes);
         std::vector<std::uint8_t> block(size);
         std::vector<GpsSample> gps(count);
         std::vector<GSensorSample> accel(std::size_t{count} * 5);
@@ -298,10 +327,25 @@ DecodedTelemetry DecodeTelemetry(const RecordingEntry& entry, ByteSource& bytes,
         d.gsensorFullScale = GSensorFullScale(entry);
         // Payloads are read whole or not at all, only whole records are kept, and
         // never more records than the recording's duration can carry.
-        if (t.gsensorDataSize > 0 && t.gsensorDataSize <= kMaxTelemetryBytes &&
-            Inside(t.gsensorDataOffset, t.gsensorDataSize, length)) {
-            const std::size_t count = std::min<std::size_t>(t.gsensorDataSize / kGSensorRecordSize,
-                                                            MaxGSensorSamples(t.durationMs));
+        const bool gsensorInside = t.gsensorDataSize > 0 &&
+                                   t.gsensorDataSize <= kMaxTelemetryBytes &&
+                                   Inside(t.gsensorDataOffset, t.gsensorDataSize, length);
+        const bool gpsInside = t.gpsDataSize > 0 && t.gpsDataSize <= kMaxTelemetryBytes &&
+                               Inside(t.gpsDataOffset, t.gpsDataSize, length);
+        const std::size_t gsensorCount =
+            gsensorInside ? std::min<std::size_t>(t.gsensorDataSize / kGSensorRecordSize,
+                                                  MaxGSensorSamples(t.durationMs))
+                          : 0;
+        const std::size_t gpsCount =
+            gpsInside ? std::min<std::size_t>(t.gpsDataSize / kGpsRecordSize,
+                                              MaxGpsSamples(t.durationMs, RecordsPerSecond(entry)))
+                      : 0;
+        ReadPlan plan;
+        plan.Add(t.gsensorDataOffset, gsensorCount * kGSensorRecordSize);
+        plan.Add(t.gpsDataOffset, gpsCount * kGpsRecordSize);
+        plan.TellTo(bytes);
+        if (gsensorInside) {
+            const std::size_t count = gsensorCount;
             std::vector<GSensorSample> accel(count);
             if (count == 0 ||
                 bytes.ReadAt(t.gsensorDataOffset, accel.data(), count * kGSensorRecordSize)) {
@@ -309,11 +353,8 @@ DecodedTelemetry DecodeTelemetry(const RecordingEntry& entry, ByteSource& bytes,
                 d.curveLoaded = true;
             }
         }
-        if (t.gpsDataSize > 0 && t.gpsDataSize <= kMaxTelemetryBytes &&
-            Inside(t.gpsDataOffset, t.gpsDataSize, length)) {
-            const std::size_t count =
-                std::min<std::size_t>(t.gpsDataSize / kGpsRecordSize,
-                                      MaxGpsSamples(t.durationMs, RecordsPerSecond(entry)));
+        if (gpsInside) {
+            const std::size_t count = gpsCount;
             std::vector<std::uint8_t> raw(count * kGpsRecordSize);
             if (count == 0 || bytes.ReadAt(t.gpsDataOffset, raw.data(), raw.size())) {
                 d.gps.reserve(count);

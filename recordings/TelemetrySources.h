@@ -36,6 +36,9 @@ class ByteSource {
     virtual std::uint64_t Size() const = 0;
     // Exactly n bytes at offset, or false.
     virtual bool ReadAt(std::uint64_t offset, void* out, std::size_t n) = 0;
+    // A hint: the reads that follow lie within [offset, offset + size), which is
+    // at most twice the bytes they ask for; a file may fetch that span at once.
+    virtual void WillRead(std::uint64_t /*offset*/, std::uint64_t /*size*/) {}
 };
 
 class MemorySource final : public ByteSource {
