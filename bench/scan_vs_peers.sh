@@ -81,11 +81,14 @@ echo "Load / floor: $(ratio "$load_ms" "$floor_ms")x (goal <= 2x, Load <= 50 ms)
 
 echo "== System calls and bytes read per recording (strace, whole lumtool run)"
 strace -f -qq -o "$work/strace.txt" "$lumtool" scan "$card" --json >/dev/null
-calls=$(wc -l <"$work/strace.txt")
-bytes=$(awk -F'= ' '/^[0-9]+ +(read|pread64)\(/ && $NF ~ /^[0-9]+$/ { s += $NF } END { print s + 0 }' "$work/strace.txt")
+# With several threads strace splits a call into "unfinished" and "resumed" lines:
+# each call is counted once, by its first line.
+grep -v 'resumed>' "$work/strace.txt" >"$work/calls.txt"
+calls=$(wc -l <"$work/calls.txt")
+bytes=$(awk -F'= ' '/(read|pread64)(\(| resumed)/ && $NF ~ /^[0-9]+$/ { s += $NF } END { print s + 0 }' "$work/strace.txt")
 awk -v c="$calls" -v b="$bytes" -v n="$count" 'BEGIN {
   printf "%.1f system calls, %.1f KiB read a recording (goal <= 8 and <= 16 KiB)\n", c / n, b / n / 1024 }'
-awk '{ sub(/^[0-9]+ +/, ""); sub(/\(.*/, ""); n[$0]++ } END { for (k in n) if (n[k] >= 100) printf "  %s %d\n", k, n[k] }' "$work/strace.txt" | sort -k2 -nr
+awk '{ sub(/^[0-9]+ +/, ""); sub(/\(.*/, ""); n[$0]++ } END { for (k in n) if (n[k] >= 100) printf "  %s %d\n", k, n[k] }' "$work/calls.txt" | sort -k2 -nr
 
 echo "== 20,000 recordings"
 card20=$work/card20k

@@ -1,5 +1,6 @@
 #include "ScanJson.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -70,8 +71,19 @@ class JsonWriter {
     }
 
     // Names may hold any bytes: the JSON library escapes them and replaces
-    // what is not UTF-8, as for every other document lumtool writes.
+    // what is not UTF-8, as for every other document lumtool writes. Keys and
+    // most names are plain printable ASCII, which needs no escaping and is
+    // copied as it is.
     void String(std::string_view s) {
+        const bool plain = std::all_of(s.begin(), s.end(), [](char c) {
+            return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+        });
+        if (plain) {
+            buffer_ += '"';
+            buffer_ += s;
+            buffer_ += '"';
+            return;
+        }
         buffer_ += nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     }
 
