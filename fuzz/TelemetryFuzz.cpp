@@ -8,6 +8,7 @@
 
 #include "catalogue/RecordingCatalogue.h"
 #include "recordings/BoundedFile.h"
+#include "recordings/DrivingEvents.h"
 #include "recordings/TelemetrySources.h"
 
 namespace {
@@ -58,6 +59,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(d.gsensor.size() <= lum::MaxGSensorSamples(t.durationMs));
     }
     Check(d.gsensorFullScale > 0 && d.gsensorFullScale <= 255);
+    // The events and trip figures of whatever was decoded: finite numbers, each
+    // event inside its own time span, the events in order of their start.
+    const lum::DriveAnalysis drive = lum::AnalyseDrive(
+        {d.gps, d.gsensor, d.gsensorFullScale, d.rateKnown ? d.recordsPerSecond : 1.0, t.durationMs,
+         static_cast<lum::RecordingKind>(data[1] % 5)},
+        {});
+    Check(std::isfinite(drive.trip.distanceMetres) && drive.trip.distanceMetres >= 0);
+    Check(std::isfinite(drive.trip.maxAccelerationG) && std::isfinite(drive.trip.averageSpeedKmh));
+    for (std::size_t k = 0; k < drive.events.size(); ++k) {
+        const lum::DrivingEvent& e = drive.events[k];
+        Check(std::isfinite(e.peak) && e.startMs <= e.endMs);
+        Check(!e.hasPosition || (std::isfinite(e.latitude) && std::isfinite(e.longitude)));
+        Check(k == 0 || drive.events[k - 1].startMs <= e.startMs);
+    }
     // Every point of the track is a finite number the map call writes in full.
     for (const lum::TrackPoint& p : lum::TrackPoints(d.gps)) {
         Check(std::isfinite(p.latitude) && std::isfinite(p.longitude));
