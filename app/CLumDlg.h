@@ -29,6 +29,8 @@
 #include "views/CTesToolTipCtrl.h"
 #include "views/SmallDisplays.h"
 
+class QProgressDialog;
+
 namespace lum {
 
 class CHtmlMapDlg;
@@ -113,6 +115,12 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnPlaySelected();
     void OnExportTracks(TrackFormat format);
     void OnShowInFileManager();
+    // Writes an evidence folder for every selected recording into a folder the user
+    // picks off the card, with a snapshot of the picture for the one being played.
+    void OnExportEvidence();
+    // Shown the progress window of the evidence export before its work starts; a seam
+    // for tests.
+    std::function<void(QProgressDialog&)> onEvidenceProgress;
     // What a file command did, with every file it could not handle.
     void ReportFileCommand(const QString& caption, const QString& done,
                            const std::vector<std::string>& failed);
@@ -135,6 +143,9 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void OnSnapshot();
     void OnFlip();
     std::function<QString(QWidget* owner)> pickSnapshotFile;
+    // The engine's picture as a PNG at path, with the play time, the clock, the speed
+    // and the position written under it. False when the engine gave no picture.
+    bool WriteEvidenceSnapshot(const QString& path);
     LayoutRect CurrentView() const { return viewRect_; }
     bool Flipped() const { return flipped_; }
 

@@ -1,5 +1,5 @@
 // The recording list's context menu and the commands on the rows selected in it:
-// play, export the tracks, save copies, unlock, delete, show in the file manager.
+// play, export the tracks or the evidence, save copies, unlock, delete, show in the file manager.
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -79,6 +79,7 @@ std::unique_ptr<QMenu> CLumDlg::MakeListMenu() {
         add(tracks, item.name, QString::fromLatin1(item.label),
             [this, format = item.format] { OnExportTracks(format); });
     }
+    add(menu.get(), "evidence", Ui(275), [this] { OnExportEvidence(); });
     menu->addSeparator();
     add(menu.get(), "save", Ui(234), [this] { OnSaveAs(); });
     add(menu.get(), "unlock", Ui(235), [this] { OnUnlock(); });

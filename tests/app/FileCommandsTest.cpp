@@ -2,8 +2,11 @@
 // SAVE buttons, and KML) on real files of a small built card, with a stand-in engine
 // and the message box answered by the test.
 #include <QDir>
+#include <QImage>
 #include <QLocale>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -65,7 +68,13 @@ VlcApi StandInEngine() {
     a.video_set_marquee_string = none;
     a.video_set_marquee_int = none;
     a.video_set_crop_geometry = none;
-    a.video_take_snapshot = zero;
+    // The picture is a red frame, written where the window asks for it.
+    a.video_take_snapshot = [](libvlc_media_player_t*, unsigned, const char* path, unsigned,
+                               unsigned) {
+        QImage frame(64, 48, QImage::Format_RGB32);
+        frame.fill(Qt::red);
+        return frame.save(QString::fromUtf8(path), "PNG") ? 0 : -1;
+    };
     a.video_get_width = zero;
     a.video_get_height = zero;
     a.log_set = none;
@@ -378,7 +387,8 @@ class FileCommandsTest : public QObject {
             // Nothing selected: every command is there, none can be chosen.
             list->clearSelection();
             const std::unique_ptr<QMenu> menu = dlg_->MakeListMenu();
-            for (const char* name : {"play", "export-gpx", "save", "unlock", "delete", "show"}) {
+            for (const char* name :
+                 {"play", "export-gpx", "evidence", "save", "unlock", "delete", "show"}) {
                 QVERIFY2(
                     MenuAction(*menu, name) != nullptr && !MenuAction(*menu, name)->isEnabled(),
                     name);
@@ -454,6 +464,114 @@ class FileCommandsTest : public QObject {
         QVERIFY(fs::exists(Card("DCIM/FILE140101-120100.MP4")));
         QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{1});
         QCOMPARE(list->RowCount(), 1);
+    }
+
+    // One folder per selected recording, the snapshot only in the one being played.
+    void evidenceFoldersWithTheSnapshotOfThePlayingRecording() {
+        LoadCard();
+        dlg_->Playback().StartRecording(0);
+        QCOMPARE(dlg_->Playback().Current(), 0);
+        test::TempDir out;
+        QString title;
+        dlg_->pickFolder = [&](QWidget*, const QString& t) {
+            title = t;
+            return QString::fromStdString(out.path().string());
+        };
+        SelectGroups({true, false});
+        const std::unique_ptr<QMenu> menu = dlg_->MakeListMenu();
+        QAction* action = MenuAction(*menu, "evidence");
+        QVERIFY(action != nullptr && action->isEnabled());
+        QCOMPARE(action->text(), Ui(275));
+        action->trigger();
+
+        QCOMPARE(title, Ui(276));
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].icon, QMessageBox::Information);
+        QCOMPARE(shown_[0].text,
+                 Ui(279).arg(2).arg(2).arg(QString::fromStdString(out.path().string())));
+        std::vector<std::string> made;
+        for (const fs::directory_entry& e : fs::directory_iterator(out.path())) {
+            made.push_back(e.path().filename().string());
+        }
+        std::sort(made.begin(), made.end());
+        QCOMPARE(made, (std::vector<std::string>{"FILE140101-120000", "FILE140101-120100"}));
+        const fs::path played = out.path() / "FILE140101-120000";
+        QCOMPARE(Read(played / "FILE140101-120000.MP4"), Read(Card("DCIM/FILE140101-120000.MP4")));
+        QVERIFY(!fs::exists(out.path() / "FILE140101-120100" / "snapshot.png"));
+        // The picture, with a band under it for the moment it shows.
+        const QImage snapshot(QString::fromStdString((played / "snapshot.png").string()));
+        QCOMPARE(snapshot.width(), 64);
+        QVERIFY(snapshot.height() > 48);
+        QCOMPARE(snapshot.pixelColor(10, 10), QColor(Qt::red));
+        QVERIFY(Read(played / "manifest.json").find("snapshot.png") != std::string::npos);
+    }
+
+    void evidenceIsNeverWrittenOnTheCard_data() {
+        QTest::addColumn<QString>("picked");
+        QTest::newRow("the card") << QString();
+        QTest::newRow("a folder of it") << "DCIM";
+    }
+    void evidenceIsNeverWrittenOnTheCard() {
+        QFETCH(QString, picked);
+        LoadCard();
+        dlg_->pickFolder = [&](QWidget*, const QString&) {
+            return QString::fromStdString(
+                (picked.isEmpty() ? card_->path() : Card(qPrintable(picked))).string());
+        };
+        SelectGroups({true, true});
+        const auto before = std::distance(fs::recursive_directory_iterator(card_->path()),
+                                          fs::recursive_directory_iterator());
+        dlg_->OnExportEvidence();
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].icon, QMessageBox::Warning);
+        QCOMPARE(shown_[0].text, Ui(277).arg(QString::fromStdString(card_->path().string())));
+        QCOMPARE(std::distance(fs::recursive_directory_iterator(card_->path()),
+                               fs::recursive_directory_iterator()),
+                 before);
+    }
+
+    // A recording gone between the scan and the export: the ones before it are kept,
+    // its own folder is not left half-written, and the report names it.
+    void aFailedEvidenceExportLeavesNoPartialFolder() {
+        LoadCard();
+        test::TempDir out;
+        dlg_->pickFolder = [&](QWidget*, const QString&) {
+            return QString::fromStdString(out.path().string());
+        };
+        fs::remove(Card("DCIM/FILE140101-120100.MP4"));
+        SelectGroups({true, false});
+        dlg_->OnExportEvidence();
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].icon, QMessageBox::Warning);
+        QVERIFY2(shown_[0].text.startsWith(Ui(281).arg("FILE140101-120100.MP4", Ui(283))),
+                 qPrintable(shown_[0].text));
+        QVERIFY(shown_[0].text.endsWith(
+            Ui(279).arg(1).arg(2).arg(QString::fromStdString(out.path().string()))));
+        std::vector<std::string> left;
+        for (const fs::directory_entry& e : fs::directory_iterator(out.path())) {
+            left.push_back(e.path().filename().string());
+        }
+        QCOMPARE(left, std::vector<std::string>{"FILE140101-120000"});
+    }
+
+    void cancelledEvidenceExportStopsBeforeTheNextRecording() {
+        LoadCard();
+        test::TempDir out;
+        dlg_->pickFolder = [&](QWidget*, const QString&) {
+            return QString::fromStdString(out.path().string());
+        };
+        // Cancel is pressed before the first recording is taken up.
+        dlg_->onEvidenceProgress = [](QProgressDialog& progress) {
+            QPushButton* cancel = progress.findChild<QPushButton*>();
+            QVERIFY(cancel != nullptr);
+            cancel->click();
+        };
+        SelectGroups({true, true});
+        dlg_->OnExportEvidence();
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].text,
+                 Ui(280).arg(0).arg(3).arg(QString::fromStdString(out.path().string())));
+        QVERIFY(fs::is_empty(out.path()));
     }
 
     void aRecordingThatCannotBeDeletedIsReportedAndKept() {
