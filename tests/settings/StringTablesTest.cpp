@@ -29,6 +29,10 @@ std::vector<int> DefinedIds() {
     for (int id : {260, 261, 262, 263, 264, 265, 266, 267, 268, 269, 273, 274}) {
         ids.push_back(id);
     }
+    // Export evidence: the menu, the folder question, the progress and the reports.
+    for (int id = 275; id <= 290; ++id) {
+        ids.push_back(id);
+    }
     return ids;
 }
 
