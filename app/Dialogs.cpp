@@ -63,6 +63,7 @@ void CLumDlg::ReloadMap() {
     }
     const auto t = static_cast<std::uint32_t>(std::max<std::int64_t>(0, player_->GetTime()));
     catalogue_.PlotTrack();
+    playback_->ShowEventMarks();
     catalogue_.RedrawDrivenPath(t);
     catalogue_.lastGpsIndex = -1;
     catalogue_.FeedGauges(t, gsensorEnabled_, mapEnabled_);

@@ -1,11 +1,14 @@
 #include "app/PlaybackController.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTimerEvent>
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 #include "app/core/Layout.h"
@@ -457,6 +460,8 @@ void CPlaybackController::ShowEventMarks() {
         return;
     }
     std::vector<SeekMark> marks;
+    // The events that have a position are also dots on the map: [lat, lon, colour, text].
+    QJsonArray dots;
     const int i = catalogue_.CurrentIndex();
     if (i >= 0 && i < static_cast<int>(catalogue_.entries.size())) {
         const RecordingEntry& entry = catalogue_.entries[static_cast<std::size_t>(i)];
@@ -484,10 +489,21 @@ void CPlaybackController::ShowEventMarks() {
             // The kind's colour in front of its name tells what each colour means.
             m.tip = QStringLiteral("<span style=\"color:%1\">&#9632;</span> %2<br>%3")
                         .arg(m.colour.name(), what.toHtmlEscaped(), Ui(268).toHtmlEscaped());
+            if (e.hasPosition && std::isfinite(e.latitude) && std::isfinite(e.longitude)) {
+                dots.append(QJsonArray{e.latitude, e.longitude, m.colour.name(), what});
+            }
             marks.push_back(m);
         }
     }
     c_.seekBar->SetMarks(std::move(marks));
+    if (IMapView* map = catalogue_.Map()) {
+        // JSON is a valid script literal: the texts reach the page escaped.
+        map->RunScript(dots.isEmpty()
+                           ? std::string("events_delete()")
+                           : "events_plot(" +
+                                 QJsonDocument(dots).toJson(QJsonDocument::Compact).toStdString() +
+                                 ")");
+    }
 }
 
 void CPlaybackController::OnMute() {

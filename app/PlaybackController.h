@@ -57,6 +57,8 @@ class CPlaybackController : public QObject {
     ~CPlaybackController() override;
 
     void SetControls(const PlaybackControls& controls);
+    // Marks the current recording's events on the seek bar and as dots on the map.
+    void ShowEventMarks();
     CEngineEvents& Events() { return events_; }
 
     // What the window provides.
@@ -137,8 +139,6 @@ class CPlaybackController : public QObject {
     struct ScanJob;
     void FinishScan();
     void UpdateSeekBar();
-    // The seek bar's marks for the current recording's events.
-    void ShowEventMarks();
     void PlayFirstRecording();
     void StartSwitch();
     void ResetRate();

@@ -72,19 +72,30 @@ void RecordingCatalogue::FeedCurve(double fullScale, std::uint32_t durationMs, b
 }
 
 namespace {
-// path_plot_all([[lat,lon],...]) in decimal degrees.
-std::string PathPlotAllScript(const std::vector<TrackPoint>& points) {
+// path_plot_all([[lat,lon,kmh],...]) in decimal degrees: the points the map
+// can draw, each with the speed of its record when that is a speed a car can
+// drive (the map colours the track by it), else with no third number.
+std::string PathPlotAllScript(const std::vector<GpsSample>& samples) {
     std::string script = "path_plot_all([";
-    script.reserve(script.size() + points.size() * 26 + 2);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        script += i == 0 ? "[" : ",[";
-        script += FormatFixed6(points[i].latitude);
+    script.reserve(script.size() + samples.size() * 30 + 2);
+    bool first = true;
+    for (const GpsSample& s : samples) {
+        if (!IsPlottable(s)) {
+            continue;
+        }
+        script += first ? "[" : ",[";
+        first = false;
+        script += FormatFixed6(NmeaToDegrees(s.latitude / 100.0));
         script += ',';
-        script += FormatFixed6(points[i].longitude);
+        script += FormatFixed6(NmeaToDegrees(s.longitude / 100.0));
+        if (s.speedKmh >= 0 && s.speedKmh <= kMaxCarSpeedKmh) {
+            script += ',';
+            script += std::to_string(s.speedKmh);
+        }
         script += ']';
     }
     script += "])";
-    return script;
+    return first ? std::string() : script;
 }
 }  // namespace
 
@@ -94,9 +105,9 @@ void RecordingCatalogue::PlotTrack() {
     }
     // The whole track in one script: one call per point kept the page busy
     // for as long as hundreds of calls take to cross into it.
-    const std::vector<TrackPoint> points = TrackPoints(gpsSamples);
-    if (!points.empty()) {
-        map_->RunScript(PathPlotAllScript(points));
+    const std::string script = PathPlotAllScript(gpsSamples);
+    if (!script.empty()) {
+        map_->RunScript(script);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <limits>
 #ifndef _WIN32
@@ -106,15 +107,17 @@ TEST_F(CurrentTelemetryTest, MovBlocksBecomeSamplesTrackAndCurve) {
     EXPECT_EQ(views.curve,
               (std::vector<std::string>{"SetScale 8.000000 2.000000", "ClearSamples",
                                         "LoadSamples 1500", "SetSampleRate 0.005000"}));
-    // The whole track in one call: 299 points, the one without a fix left out.
+    // The whole track in one call: 299 points, the one without a fix left out,
+    // each with its speed in km/h for the track's colours.
     ASSERT_EQ(views.scripts.size(), 3u);
     EXPECT_EQ(views.scripts[0], "pathdrived_delete()");
     EXPECT_EQ(views.scripts[1], "path_delete()");
     const std::string& track = views.scripts[2];
-    EXPECT_TRUE(track.starts_with(
-        "path_plot_all([[35.504167,139.758333],[-33.841667,-70.670833],[35.504167,139.758333],"))
+    EXPECT_TRUE(
+        track.starts_with("path_plot_all([[35.504167,139.758333,42],[-33.841667,-70.670833,42],[35."
+                          "504167,139.758333,42],"))
         << track.substr(0, 80);
-    EXPECT_TRUE(track.ends_with("[35.504167,139.758333]])"));
+    EXPECT_TRUE(track.ends_with("[35.504167,139.758333,42]])"));
     EXPECT_EQ(std::count(track.begin(), track.end(), '['), 1 + 299);
 }
 
@@ -272,7 +275,9 @@ TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
         s.fixFlags = 1;
         Append(payload, GpsRecord(s));
         if (c.plotted != nullptr) {
-            track += (track.empty() ? "" : ",") + std::string(c.plotted);
+            // Every record here drives at 0 km/h, the third number of each point.
+            track += (track.empty() ? "" : ",") +
+                     std::string(c.plotted).insert(std::strlen(c.plotted) - 1, ",0");
             ++plottedCount;
         }
     }

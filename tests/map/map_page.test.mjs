@@ -113,7 +113,9 @@ describe('map page', () => {
 
     const looks = await page.evaluate(() =>
       [poly, polyDrived].map((p) => [p.options.color, p.options.opacity, p.options.weight]));
-    assert.deepEqual(looks, [['#8833FF', 0.5, 6], ['#55EE55', 0.5, 6]]);
+    // The driven part is a dark line along the middle of the (coloured) track.
+    assert.deepEqual(looks, [['#8833FF', 0.5, 6], ['#202020', 0.85, 3]]);
+    assert.equal(await page.$('.speed-legend'), null);
 
     const pin = await page.evaluate(() => {
       const img = document.querySelector('.leaflet-marker-pane img');
@@ -177,6 +179,45 @@ describe('map page', () => {
     assert.ok(threw);
     s = await state();
     assert.equal(s.track.length, 3);
+  });
+
+  test('speeds colour the track by a fixed scale with a legend; events are dots with a tip', async () => {
+    // Offline, like every test here: the lines, legend and dots need no tile.
+    await page.evaluate(() => {
+      path_plot_all([[35.6585, 139.7455, 10], [35.659, 139.746, 20], [35.6595, 139.7465, 70],
+                     [35.66, 139.747], [35.6605, 139.7475, 120], [35.661, 139.748, 125]]);
+      pathdrived_plot_to_n(3);
+    });
+    const lines = () => page.evaluate(() => speedLayer.getLayers().map((l) =>
+      [l.options.color, l.getLatLngs().length, !!l.getElement()]));
+    // Each segment takes the speed of the point it leads to: a slow segment,
+    // a 60-80 one, none into the point of unknown speed (the purple track shows
+    // there), then a fast run of two.
+    assert.deepEqual(await lines(), [['#2c7bb6', 2, true], ['#f9d057', 2, true],
+                                     ['#d7191c', 3, true]]);
+    const legend = await page.textContent('.speed-legend');
+    assert.match(legend, /0\u201330.*100\+.*km\/h/);
+    // The driven part is drawn above the colours.
+    assert.ok(await page.evaluate(() =>
+      polyDrived.getElement().parentNode.lastChild === polyDrived.getElement()));
+
+    await page.evaluate(() => events_plot([[35.659, 139.746, '#ff3030', 'Harsh braking <b>0.52 g</b>'],
+                                           [35.661, 139.748, 'javascript:x', 'Impact']]));
+    const dots = await page.evaluate(() => eventLayer.getLayers().map((d) =>
+      [d.options.fillColor, d.getTooltip().getContent().textContent]));
+    assert.deepEqual(dots, [['#ff3030', 'Harsh braking <b>0.52 g</b>'], ['#ff00ff', 'Impact']]);
+    assert.equal(await page.$$eval('path.leaflet-interactive', (p) => p.length) >= 5, true);
+
+    // A bad event leaves the dots as they were; path_delete and events_delete clear all.
+    const threw = await page.evaluate(() => {
+      try { events_plot([[NaN, 1, '#000000', 'x']]); return false; } catch (e) { return true; }
+    });
+    assert.ok(threw);
+    assert.equal(await page.evaluate(() => eventLayer.getLayers().length), 2);
+    await page.evaluate(() => { path_delete(); events_delete(); });
+    assert.deepEqual(await lines(), []);
+    assert.equal(await page.evaluate(() => eventLayer.getLayers().length), 0);
+    assert.equal(await page.$('.speed-legend'), null);
   });
 
   test('movpos centres the map, moves the marker and extends the driven path', async () => {
