@@ -65,7 +65,7 @@ void CLumDlg::ReloadMap() {
     catalogue_.PlotTrack();
     playback_->ShowEventMarks();
     catalogue_.RedrawDrivenPath(t);
-    catalogue_.lastGpsIndex = -1;
+    catalogue_.SetLastGpsIndex(-1);
     catalogue_.FeedGauges(t, gsensorEnabled_, mapEnabled_);
 }
 

@@ -59,7 +59,7 @@ QString CLumDlg::TripToolTip(int entryIndex) const {
     }
     const RecordingEntry& entry = catalogue_.entries[static_cast<std::size_t>(entryIndex)];
     // The current recording's figures are at hand; another's are read when asked for.
-    const std::optional<TripSummary> trip = entryIndex == catalogue_.currentIndex
+    const std::optional<TripSummary> trip = entryIndex == catalogue_.CurrentIndex()
                                                 ? std::optional(catalogue_.currentTrip)
                                                 : ReadTripSummary(entry);
     if (!trip) {

@@ -1,12 +1,11 @@
 // Loading the current recording's telemetry into the catalogue and feeding the
 // curve, the gauges and the map from it.
-#include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
+#include "catalogue/PlayCursor.h"
 #include "catalogue/RecordingCatalogue.h"
 #include "recordings/AviParser.h"
 #include "recordings/BoundedFile.h"
@@ -130,12 +129,12 @@ int RecordingCatalogue::FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool m
         }
         return 0;
     }
-    const double index = std::trunc(static_cast<double>(ms) * recordsPerSecond / 1000.0);
-    if (!(index >= 0) || index >= static_cast<double>(gpsSamples.size())) {
+    const std::optional<std::size_t> record = PlayCursor(gpsSamples, recordsPerSecond).RecordAt(ms);
+    if (!record) {
         return 0;  // past the last record: everything stays as it was
     }
-    const int i = static_cast<int>(index);
-    const GpsSample& s = gpsSamples[static_cast<std::size_t>(i)];
+    const int i = static_cast<int>(*record);
+    const GpsSample& s = gpsSamples[*record];
     if ((s.fixFlags & 1) == 0) {
         if (gauges_ != nullptr) {
             gauges_->SetCompassBlank();
@@ -143,10 +142,10 @@ int RecordingCatalogue::FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool m
         }
         return 0;
     }
-    if (i != 0 && i == lastGpsIndex) {
+    if (i != 0 && i == lastGpsIndex_) {
         return 1;  // the same record as last time is not pushed again
     }
-    lastGpsIndex = i;
+    lastGpsIndex_ = i;
     const int heading = s.headingHalfDegrees * 2;
     if (gauges_ != nullptr) {
         gauges_->SetHeading(heading);
@@ -166,18 +165,13 @@ void RecordingCatalogue::RedrawDrivenPath(std::uint32_t ms) {
     if (recordsPerSecond == 0) {
         recordsPerSecond = 1.0;
     }
-    const double wanted = std::trunc(static_cast<double>(ms) * recordsPerSecond / 1000.0);
-    const std::size_t n = wanted >= static_cast<double>(gpsSamples.size()) || !(wanted >= 0)
-                              ? gpsSamples.size()
-                              : static_cast<std::size_t>(wanted);
     if (map_ == nullptr) {
         return;
     }
     // The page holds the whole track (PlotTrack); the driven part is its first
     // points, one for each plottable record before the play time: one call, not
     // one per point.
-    const auto end = gpsSamples.begin() + static_cast<std::ptrdiff_t>(n);
-    const auto driven = std::count_if(gpsSamples.begin(), end, IsPlottable);
+    const std::size_t driven = PlayCursor(gpsSamples, recordsPerSecond).PlottableBefore(ms);
     map_->RunScript("pathdrived_plot_to_n(" + std::to_string(driven) + ")");
 }
 
@@ -233,9 +227,8 @@ std::optional<TripSummary> ReadTripSummary(const RecordingEntry& entry) {
 }
 
 RecordingSamples CurrentSamples(const RecordingCatalogue& c) {
-    const bool current = c.currentIndex >= 0 && c.currentIndex < static_cast<int>(c.entries.size());
-    const RecordingEntry* e =
-        current ? &c.entries[static_cast<std::size_t>(c.currentIndex)] : nullptr;
+    const int index = c.CurrentIndex();
+    const RecordingEntry* e = index >= 0 ? &c.entries[static_cast<std::size_t>(index)] : nullptr;
     return {c.gpsSamples,
             c.gsensorSamples,
             c.gsensorFullScale,
@@ -256,7 +249,7 @@ bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
     gsensorSamples.clear();
     currentEvents.clear();
     currentTrip = {};
-    currentIndex = index;
+    currentIndex_ = index;
     const RecordingEntry& entry = entries[index];
     std::optional<DecodedTelemetry> read = ReadTelemetry(entry);
     if (!read) {

@@ -196,7 +196,7 @@ std::string KmlFileName(const RecordingEntry& entry) {
     return base + FormatLocal(entry.telemetry.startTime, "_%04d_%02d_%02d_%02d-%02d-%02d") + ".KML";
 }
 
-std::optional<std::string> ExportKml(RecordingCatalogue& catalogue, std::string_view folder) {
+std::optional<std::string> ExportKml(const RecordingCatalogue& catalogue, std::string_view folder) {
     const int index = catalogue.CurrentIndex();
     if (index < 0) {
         return std::nullopt;  // nothing is loaded for playback

@@ -73,6 +73,6 @@ std::string KmlDocument(const RecordingEntry& entry, const std::vector<GpsSample
 
 // Exports the current recording's loaded GPS samples; the written file's path,
 // or nullopt when there is no current recording or the file cannot be written.
-std::optional<std::string> ExportKml(RecordingCatalogue& catalogue, std::string_view folder);
+std::optional<std::string> ExportKml(const RecordingCatalogue& catalogue, std::string_view folder);
 
 }  // namespace lum

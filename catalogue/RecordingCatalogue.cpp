@@ -141,8 +141,8 @@ void RecordingCatalogue::Bind(IFileListView* fileList, IGSensorCurveView* curve,
     rows.clear();
     gpsSamples.clear();
     gsensorSamples.clear();
-    currentIndex = -1;
-    currentGroup = -1;
+    currentIndex_ = -1;
+    currentGroup_ = -1;
 }
 
 void RecordingCatalogue::Clear() {
@@ -150,7 +150,7 @@ void RecordingCatalogue::Clear() {
     entries.clear();
     groups.clear();
     rows.clear();
-    currentIndex = -1;
+    currentIndex_ = -1;
     ClearListViews();
     if (curve_ != nullptr) {
         curve_->ClearSamples();
@@ -178,7 +178,7 @@ LoadStatus RecordingCatalogue::LoadWithStatus(std::string_view folder, std::stri
         curve_->Repaint();
     }
     if (fileName.empty()) {
-        scanCount = 0;
+        scanCount_ = 0;
         switch (WalkFolder(
             folder, [this](const WalkItem& item) { AddScannedFile(item); }, options)) {
             case WalkResult::RootMissing:
@@ -207,9 +207,9 @@ void RecordingCatalogue::TakeRecordings(RecordingCatalogue&& loaded) {
     entries = std::move(loaded.entries);
     groups = std::move(loaded.groups);
     rows = std::move(loaded.rows);
-    scanCount = loaded.scanCount;
-    currentIndex = -1;
-    currentGroup = -1;
+    scanCount_ = loaded.scanCount_;
+    currentIndex_ = -1;
+    currentGroup_ = -1;
     FillList();
 }
 
@@ -251,9 +251,9 @@ void RecordingCatalogue::AddScannedFile(const WalkItem& item) {
         }
     }
     if (surface_ != nullptr) {
-        surface_->ShowScanCount(scanCount);
+        surface_->ShowScanCount(scanCount_);
     }
-    ++scanCount;
+    ++scanCount_;
 }
 
 bool RecordingCatalogue::AddSingleFile(std::string_view folder, std::string_view fileName) {
@@ -316,11 +316,11 @@ void RecordingCatalogue::SortByFileName(bool ascending) {
 }
 
 void RecordingCatalogue::ClearHighlights() {
-    if (groupList_ != nullptr && currentGroup >= 0) {
-        groupList_->SetDropHighlight(currentGroup, false);
+    if (groupList_ != nullptr && currentGroup_ >= 0) {
+        groupList_->SetDropHighlight(currentGroup_, false);
     }
-    if (fileList_ != nullptr && currentIndex >= 0) {
-        fileList_->SetDropHighlight(currentIndex, false);
+    if (fileList_ != nullptr && currentIndex_ >= 0) {
+        fileList_->SetDropHighlight(currentIndex_, false);
     }
 }
 
@@ -333,7 +333,7 @@ void RecordingCatalogue::SortCatalogue(int column, bool ascending) {
         SortByFileName(true);
     }
     RebuildGroupRecords();
-    currentIndex = -1;
+    currentIndex_ = -1;
 }
 
 void RecordingCatalogue::BuildGroups() {
@@ -403,22 +403,25 @@ void RecordingCatalogue::FillList() {
     fileList_->EndRows();
 }
 
-int RecordingCatalogue::CurrentIndex() {
+int RecordingCatalogue::CurrentIndex() const {
     if (entries.empty()) {
         return -1;
     }
-    if (currentIndex >= static_cast<int>(entries.size())) {
-        currentIndex = static_cast<int>(entries.size()) - 1;
+    return std::min(currentIndex_, static_cast<int>(entries.size()) - 1);
+}
+
+void RecordingCatalogue::KeepCurrentInRange() {
+    if (!entries.empty()) {
+        currentIndex_ = CurrentIndex();
     }
-    return currentIndex;
 }
 
 int RecordingCatalogue::GroupOf() const {
-    if (currentIndex == -1) {
+    if (currentIndex_ == -1) {
         return -1;
     }
     for (const GroupRecord& g : groups) {
-        if (currentIndex < g.firstEntry + g.entryCount) {
+        if (currentIndex_ < g.firstEntry + g.entryCount) {
             return g.groupNumber;
         }
     }
@@ -430,15 +433,15 @@ bool RecordingCatalogue::Select(int index) {
         return false;
     }
     ClearHighlights();
-    currentIndex = index;
-    currentGroup = GroupOf();
-    if (groupList_ != nullptr && currentGroup >= 0) {
-        groupList_->SetDropHighlight(currentGroup, true);
-        groupList_->EnsureVisible(currentGroup);
+    currentIndex_ = index;
+    currentGroup_ = GroupOf();
+    if (groupList_ != nullptr && currentGroup_ >= 0) {
+        groupList_->SetDropHighlight(currentGroup_, true);
+        groupList_->EnsureVisible(currentGroup_);
     }
     if (fileList_ != nullptr) {
-        fileList_->SetDropHighlight(currentIndex, true);
-        fileList_->EnsureVisible(currentIndex);
+        fileList_->SetDropHighlight(currentIndex_, true);
+        fileList_->EnsureVisible(currentIndex_);
     }
     return true;
 }
@@ -448,13 +451,13 @@ bool RecordingCatalogue::SelectGroup(int group) {
         return false;
     }
     ClearHighlights();
-    currentGroup = group;
-    currentIndex = groups[group].firstEntry;
+    currentGroup_ = group;
+    currentIndex_ = groups[group].firstEntry;
     if (groupList_ != nullptr) {
-        groupList_->SetDropHighlight(currentGroup, true);
+        groupList_->SetDropHighlight(currentGroup_, true);
     }
     if (fileList_ != nullptr) {
-        fileList_->SetDropHighlight(currentIndex, true);
+        fileList_->SetDropHighlight(currentIndex_, true);
     }
     return true;
 }

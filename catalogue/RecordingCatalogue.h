@@ -80,8 +80,17 @@ class RecordingCatalogue {
     void FillList();
 
     // Playback side.
-    int CurrentIndex();
+    // The recording being played, -1 for none; a stale index (recordings were
+    // removed after it) answers as the last recording.
+    int CurrentIndex() const;
+    // The group of the current recording, -1 for none.
     int GroupOf() const;
+    // The group Select last highlighted, -1 for none.
+    int CurrentGroup() const { return currentGroup_; }
+    // Makes recording index the current one without touching the views.
+    void SetCurrentIndex(int index) { currentIndex_ = index; }
+    // Lowers a current index that recordings removed after it left past the end.
+    void KeepCurrentInRange();
     bool Select(int index);
     bool SelectGroup(int group);
     bool VideoSize(int& width, int& height);
@@ -99,14 +108,15 @@ class RecordingCatalogue {
     // Draws the current recording's full track (a reloaded map page starts blank).
     void PlotTrack();
     // The record last pushed to the gauges; kept across recordings.
-    int lastGpsIndex = 0;
+    int LastGpsIndex() const { return lastGpsIndex_; }
+    // -1 makes the next FeedGauges push its record whatever was shown before.
+    void SetLastGpsIndex(int index) { lastGpsIndex_ = index; }
+    // How many recordings the last load found.
+    int ScanCount() const { return scanCount_; }
 
     std::vector<RecordingEntry> entries;
     std::vector<GroupRecord> groups;
     std::vector<RowRecord> rows;
-    int currentIndex = -1;
-    int currentGroup = -1;
-    int scanCount = 0;
 
     std::vector<GpsSample> gpsSamples;
     std::vector<GSensorSample> gsensorSamples;
@@ -131,6 +141,10 @@ class RecordingCatalogue {
     void ClearHighlights();
     void FeedCurve(double fullScale, std::uint32_t durationMs, bool loadSamples);
 
+    int currentIndex_ = -1;
+    int currentGroup_ = -1;
+    int scanCount_ = 0;
+    int lastGpsIndex_ = 0;
     // The scan's time conversions; a new one for every load.
     LocalClock clock_;
     IFileListView* fileList_ = nullptr;

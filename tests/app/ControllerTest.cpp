@@ -108,7 +108,7 @@ class ControllerTest : public QObject {
                          QString::fromStdString((card_.path() / "card").string()));
         QTRY_VERIFY(!dlg_->Playback().Scanning());
         // A folder's first recording starts half a second after the scan.
-        QTRY_COMPARE(dlg_->Catalogue().currentIndex, 0);
+        QTRY_COMPARE(dlg_->Catalogue().CurrentIndex(), 0);
     }
 
     void ratesStopAtTheirEnds() {
@@ -137,7 +137,7 @@ class ControllerTest : public QObject {
         dlg_->Playback().StartRecording(2);
         Clear();
         dlg_->Playback().OnNext();
-        QCOMPARE(dlg_->Catalogue().currentIndex, 0);
+        QCOMPARE(dlg_->Catalogue().CurrentIndex(), 0);
         // The pause follows the play by a short timer, not a sleep.
         QTRY_COMPARE(EngineLog::Calls().back(), std::string("pause"));
         const auto tail =
@@ -145,7 +145,7 @@ class ControllerTest : public QObject {
         QCOMPARE(tail, (std::vector<std::string>{"play", "pause"}));
         Clear();
         dlg_->Playback().OnPrev();
-        QCOMPARE(dlg_->Catalogue().currentIndex, 0);
+        QCOMPARE(dlg_->Catalogue().CurrentIndex(), 0);
         QCOMPARE(EngineLog::Calls().front(), std::string("stop"));
         QTRY_COMPARE(EngineLog::Calls().back(), std::string("pause"));
     }
@@ -182,11 +182,11 @@ class ControllerTest : public QObject {
         dlg_->Playback().OnPlayItem(1);
         QVERIFY(dlg_->Playback().SwitchInProgress());
         dlg_->Playback().OnPlayItem(2);
-        QTRY_COMPARE(dlg_->Catalogue().currentIndex, 1);  // after the pause that follows a stop
+        QTRY_COMPARE(dlg_->Catalogue().CurrentIndex(), 1);  // after the pause that follows a stop
         TimeChanged(*dlg_, 20);
         QVERIFY(!dlg_->Playback().SwitchInProgress());
         dlg_->Playback().OnPlayItem(2);
-        QTRY_COMPARE(dlg_->Catalogue().currentIndex, 2);
+        QTRY_COMPARE(dlg_->Catalogue().CurrentIndex(), 2);
 
         // Without any report from the engine the guard lifts by itself after its time-out.
         TimeChanged(*dlg_, 30);
@@ -321,7 +321,7 @@ class ControllerTest : public QObject {
         dlg_->OpenSource(CLumDlg::Source::Folder,
                          QString::fromStdString((card_.path() / "marks").string()));
         QTRY_VERIFY(!dlg_->Playback().Scanning());
-        QTRY_COMPARE(dlg_->Catalogue().currentIndex, 0);
+        QTRY_COMPARE(dlg_->Catalogue().CurrentIndex(), 0);
         CVideoSlider* bar = dlg_->SeekBar();
         QCOMPARE(bar->Marks().size(), std::size_t{1});
         const SeekMark mark = bar->Marks()[0];
@@ -363,7 +363,7 @@ class ControllerTest : public QObject {
         auto calls = EngineLog::Calls();
         QCOMPARE(std::vector<std::string>(calls.end() - 2, calls.end()),
                  (std::vector<std::string>{"play", "set_time 42000"}));
-        QCOMPARE(dlg_->Catalogue().currentIndex, 1);
+        QCOMPARE(dlg_->Catalogue().CurrentIndex(), 1);
         dlg_->Player().Pause();
         Clear();
         dlg_->OnFlip();  // paused: opened again without starting

@@ -103,7 +103,7 @@ class MainWindowTest : public QObject {
         QVERIFY(window != nullptr);
         CLumDlg& dlg = *window;
         QVERIFY(dlg.Catalogue().entries.size() > 5);
-        QCOMPARE(dlg.Catalogue().currentIndex, 0);
+        QCOMPARE(dlg.Catalogue().CurrentIndex(), 0);
         QVERIFY(dlg.Player().Playing());
         // Time reports come back through the queued path and move the seek bar and the text.
         QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 2, 15000);
@@ -127,7 +127,7 @@ class MainWindowTest : public QObject {
         const int last = static_cast<int>(dlg.Catalogue().entries.size()) - 1;
         dlg.Playback().OnPlayItem(last);
         QVERIFY(dlg.Playback().SwitchInProgress());
-        QTRY_COMPARE(dlg.Catalogue().currentIndex, last);  // after the pause that follows a stop
+        QTRY_COMPARE(dlg.Catalogue().CurrentIndex(), last);  // after the pause that follows a stop
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.Playback().SwitchInProgress(), 15000);
         // Window modes: the small size, then full screen and back.
         dlg.SetSmallSize();
@@ -167,12 +167,12 @@ class MainWindowTest : public QObject {
         QVERIFY(dlg.Player().Playing());
 
         // FLIP makes a new engine and goes on playing the same recording.
-        const int current = dlg.Catalogue().currentIndex;
+        const int current = dlg.Catalogue().CurrentIndex();
         const int reports = dlg.Playback().TimeReports();
         dlg.OnFlip();
         QVERIFY(dlg.Flipped());
         QVERIFY(dlg.Player().Loaded());
-        QCOMPARE(dlg.Catalogue().currentIndex, current);
+        QCOMPARE(dlg.Catalogue().CurrentIndex(), current);
         QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > reports + 1, 15000);
         dlg.Player().Stop();
     }
@@ -182,7 +182,7 @@ class MainWindowTest : public QObject {
         QVERIFY(dlg.ShowAndWait());
         dlg.OpenPath(card_);  // what "lum CARD" does: no click needed
         QTRY_VERIFY_WITH_TIMEOUT(dlg.Player().Playing() && dlg.Playback().TimeReports() > 1, 15000);
-        QCOMPARE(dlg.Catalogue().currentIndex, 0);
+        QCOMPARE(dlg.Catalogue().CurrentIndex(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(dlg.MapPanel()->IsPageReady(), 15000);
         const auto lengths = [&] {
             QVariant v;
@@ -212,7 +212,7 @@ class MainWindowTest : public QObject {
         QTRY_VERIFY(!dlg.Player().Playing());
         QTest::qWait(300);
         const RecordingCatalogue& c = dlg.Catalogue();
-        const GpsSample& s = c.gpsSamples.at(static_cast<std::size_t>(c.lastGpsIndex));
+        const GpsSample& s = c.gpsSamples.at(static_cast<std::size_t>(c.LastGpsIndex()));
         const double lat = NmeaToDegrees(s.latitude / 100.0),
                      lon = NmeaToDegrees(s.longitude / 100.0);
         QVariant marker;
@@ -251,8 +251,8 @@ class MainWindowTest : public QObject {
         }
         dlg.Playback().OnPlay();
         const int last = static_cast<int>(c.entries.size()) - 1;
-        QTRY_VERIFY_WITH_TIMEOUT(c.currentIndex == last, 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(c.currentIndex == 0 && !dlg.Player().Playing(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(c.CurrentIndex() == last, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(c.CurrentIndex() == 0 && !dlg.Player().Playing(), 30000);
         dlg.Player().Stop();
     }
 

@@ -169,7 +169,7 @@ TEST_F(CatalogueTest, LoadsSortsFlagsAndListsACard) {
     EXPECT_EQ(names, (std::vector<std::string>{"EMER140101-120000.MP4", "FILE140101-120100.MOV",
                                                "MANG140101-120200.MP4", "SOS_140101-125900.MP4",
                                                "PARK140101-130000.MP4"}));
-    EXPECT_EQ(catalogue.scanCount, 7);
+    EXPECT_EQ(catalogue.ScanCount(), 7);
     EXPECT_EQ(views.scanCounts.front(), 0);
     EXPECT_EQ(views.scanCounts.back(), 6);
     EXPECT_EQ(catalogue.entries[2].flags, EntryFlagNameLocked);
@@ -195,7 +195,7 @@ TEST_F(CatalogueTest, LoadsSortsFlagsAndListsACard) {
     EXPECT_EQ(catalogue.entries[0].fileName, "EMER140101-120000.MP4");
     EXPECT_EQ(catalogue.entries[2].fileName, "MANG140101-120200.MP4");
     EXPECT_EQ(catalogue.entries[3].fileName, "PARK140101-130000.MP4");
-    EXPECT_EQ(catalogue.currentIndex, -1);
+    EXPECT_EQ(catalogue.CurrentIndex(), -1);
 
     EXPECT_FALSE(catalogue.Load(FromFsPath(dir.path() / "gone"), ""));
     EXPECT_TRUE(catalogue.entries.empty());
@@ -248,14 +248,17 @@ TEST_F(CatalogueTest, SelectionAndCurrentIndex) {
     catalogue.BuildGroups();
     EXPECT_FALSE(catalogue.Select(3));
     ASSERT_TRUE(catalogue.Select(2));
-    EXPECT_EQ(catalogue.currentGroup, 2);
+    EXPECT_EQ(catalogue.CurrentGroup(), 2);
     int w = 0, h = 0;
     ASSERT_TRUE(catalogue.VideoSize(w, h));
     EXPECT_EQ(w, 1280);
-    catalogue.currentIndex = 7;  // stale: lowered to the last recording
+    catalogue.SetCurrentIndex(7);  // stale: lowered to the last recording
     EXPECT_EQ(catalogue.CurrentIndex(), 2);
+    EXPECT_EQ(catalogue.GroupOf(), -1);  // asking changed nothing
+    catalogue.KeepCurrentInRange();
+    EXPECT_EQ(catalogue.GroupOf(), 2);
     ASSERT_TRUE(catalogue.SelectGroup(1));
-    EXPECT_EQ(catalogue.currentIndex, 1);
+    EXPECT_EQ(catalogue.CurrentIndex(), 1);
     EXPECT_FALSE(catalogue.SelectGroup(5));
 }
 

@@ -239,7 +239,7 @@ TEST_F(CurrentTelemetryTest, FailuresLeaveNothingBehind) {
     EXPECT_FALSE(catalogue.LoadCurrentTelemetry(0));
     EXPECT_TRUE(catalogue.gpsSamples.empty());
     EXPECT_EQ(views.scripts, (std::vector<std::string>{"pathdrived_delete()", "path_delete()"}));
-    EXPECT_EQ(catalogue.currentIndex, 0);
+    EXPECT_EQ(catalogue.CurrentIndex(), 0);
 }
 
 // Coordinates no writer can put down as a finite number in range are no fix.
@@ -292,7 +292,7 @@ TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
     // The marker and the driven path apply the same rule.
     for (std::size_t k = 0; k < std::size(cases); ++k) {
         views.moves.clear();
-        catalogue.lastGpsIndex = -1;
+        catalogue.SetLastGpsIndex(-1);
         catalogue.FeedGauges(static_cast<std::uint32_t>(k * 1000), false, true);
         EXPECT_EQ(views.moves.size(), cases[k].plotted != nullptr ? 1u : 0u) << k;
     }
@@ -438,7 +438,7 @@ TEST_F(FeedGaugesTest, InvalidFarAndSouthernRecords) {
     EXPECT_TRUE(views.moves.empty());
     EXPECT_EQ(catalogue.FeedGauges(3000, true, false), 1);  // map off: no marker move
     EXPECT_TRUE(views.moves.empty());
-    catalogue.lastGpsIndex = 0;
+    catalogue.SetLastGpsIndex(0);
     EXPECT_EQ(catalogue.FeedGauges(3000, true, true), 1);
     EXPECT_EQ(views.moves.back(), "-33.505000,-70.402500,90");
 

@@ -30,7 +30,7 @@ class KmlExportTest : public ::testing::Test {
         e.subFolder = std::string("DCIM") + kPathSeparator;
         e.telemetry.startTime = UtcEpoch(2016, 5, 17, 5, 3, 27);  // 14:03:27 in UTC+9
         catalogue.entries.push_back(e);
-        catalogue.currentIndex = 0;
+        catalogue.SetCurrentIndex(0);
     }
     static GpsSample Fix(double lat, double lon, std::int32_t alt, std::uint8_t fix = 1) {
         GpsSample s;
@@ -103,17 +103,17 @@ TEST_F(KmlExportTest, NamesAndFailures) {
     EXPECT_EQ(KmlFileName(e), "駐車場0001_2014_01_01_09-00-00.KML");
     e.fileName = "a&b.MP4";
     catalogue.entries.push_back(e);
-    catalogue.currentIndex = 5;  // beyond the end: lowered to the last recording
+    catalogue.SetCurrentIndex(5);  // beyond the end: lowered to the last recording
     const auto path = ExportKml(catalogue, FromFsPath(dir.path()) + kPathSeparator);
     ASSERT_TRUE(path.has_value());
     EXPECT_NE(ReadAll(*path).find("<name>a&amp;b.MP4</name>"), std::string::npos);
 
     // No current recording, or a folder that cannot be written: a clean failure.
-    catalogue.currentIndex = -1;
+    catalogue.SetCurrentIndex(-1);
     catalogue.entries.clear();
     EXPECT_FALSE(ExportKml(catalogue, FromFsPath(dir.path())).has_value());
     catalogue.entries.push_back(e);
-    catalogue.currentIndex = 0;
+    catalogue.SetCurrentIndex(0);
     EXPECT_FALSE(
         ExportKml(catalogue, FromFsPath(dir.path() / "missing") + kPathSeparator).has_value());
 }

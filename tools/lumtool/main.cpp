@@ -322,7 +322,7 @@ bool WriteTelemetryDocument(const RecordingCatalogue& c) {
 }
 
 std::optional<std::string> TrackText(const std::string& format, const RecordingCatalogue& c) {
-    const RecordingEntry& e = c.entries[static_cast<std::size_t>(c.currentIndex)];
+    const RecordingEntry& e = c.entries[static_cast<std::size_t>(c.CurrentIndex())];
     if (format == "gpx")
         return GpxDocument(e, c.gpsSamples);
     if (format == "csv")
