@@ -95,7 +95,7 @@ void CPlaybackController::SetControls(const PlaybackControls& controls) {
 }
 
 int CPlaybackController::Current() const {
-    const int i = catalogue_.currentIndex;
+    const int i = catalogue_.CurrentIndex();
     return i >= 0 && i < static_cast<int>(catalogue_.entries.size()) ? i : -1;
 }
 
@@ -173,28 +173,24 @@ void CPlaybackController::LoadRecording(int index) {
     }
     holdTimer_.stop();
     errorShown_ = false;
+    OpenAt(index);
+}
+
+void CPlaybackController::OpenAt(int index) {
     catalogue_.LoadCurrentTelemetry(index);
     ShowEventMarks();
-    currentPath_ =
-        QString::fromStdString(FullPath(catalogue_.entries[static_cast<std::size_t>(index)]));
-    player_.Open(currentPath_.toStdString());
+    if (index >= 0 && index < static_cast<int>(catalogue_.entries.size())) {
+        currentPath_ =
+            QString::fromStdString(FullPath(catalogue_.entries[static_cast<std::size_t>(index)]));
+        player_.Open(currentPath_.toStdString());
+    }
     if (fitVideo) {
         fitVideo();
     }
 }
 
 void CPlaybackController::ReopenCurrent() {
-    const int i = catalogue_.CurrentIndex();
-    catalogue_.LoadCurrentTelemetry(i);
-    ShowEventMarks();
-    if (i >= 0) {
-        currentPath_ =
-            QString::fromStdString(FullPath(catalogue_.entries[static_cast<std::size_t>(i)]));
-        player_.Open(currentPath_.toStdString());
-    }
-    if (fitVideo) {
-        fitVideo();
-    }
+    OpenAt(catalogue_.CurrentIndex());
 }
 
 void CPlaybackController::StartRecording(int index) {
@@ -330,35 +326,13 @@ void CPlaybackController::AfterStopPause(std::function<void()> then) {
     pauseTimer_.start(kAfterStopMs, this);
 }
 
-void CPlaybackController::OnPlayItem(int entryIndex) {
-    if (switchInProgress_ || entryIndex == -1) {
-        return;
-    }
+void CPlaybackController::SwitchTo(std::function<int()> pick) {
     player_.Stop();
     holdTimer_.stop();
     // The guard holds from the stop on, so a second double-click in the pause is ignored too.
     StartSwitch();
-    AfterStopPause([this, entryIndex] {
-        if (entryIndex >= 0 && catalogue_.Select(entryIndex)) {
-            StartSwitch();
-            StartRecording(entryIndex);
-        } else {
-            switchInProgress_ = false;
-            switchTimer_.stop();
-        }
-    });
-}
-
-void CPlaybackController::OnPlayGroup(int group) {
-    if (switchInProgress_ || group == -1) {
-        return;
-    }
-    player_.Stop();
-    holdTimer_.stop();
-    StartSwitch();
-    AfterStopPause([this, group] {
-        catalogue_.SelectGroup(group);
-        const int i = catalogue_.CurrentIndex();
+    AfterStopPause([this, pick = std::move(pick)] {
+        const int i = pick();
         if (i != -1) {
             StartSwitch();
             StartRecording(i);
@@ -366,6 +340,25 @@ void CPlaybackController::OnPlayGroup(int group) {
             switchInProgress_ = false;
             switchTimer_.stop();
         }
+    });
+}
+
+void CPlaybackController::OnPlayItem(int entryIndex) {
+    if (switchInProgress_ || entryIndex == -1) {
+        return;
+    }
+    SwitchTo([this, entryIndex] {
+        return entryIndex >= 0 && catalogue_.Select(entryIndex) ? entryIndex : -1;
+    });
+}
+
+void CPlaybackController::OnPlayGroup(int group) {
+    if (switchInProgress_ || group == -1) {
+        return;
+    }
+    SwitchTo([this, group] {
+        catalogue_.SelectGroup(group);
+        return catalogue_.CurrentIndex();
     });
 }
 
@@ -626,16 +619,8 @@ void CPlaybackController::FinishScan() {
 }
 
 void CPlaybackController::PlayFirstRecording() {
-    catalogue_.Select(0);
-    errorShown_ = false;
-    catalogue_.LoadCurrentTelemetry(0);
-    ShowEventMarks();
-    currentPath_ = QString::fromStdString(FullPath(catalogue_.entries[0]));
-    player_.Open(currentPath_.toStdString());
+    LoadRecording(0);
     ShowPlayAsPause(true);
-    if (fitVideo) {
-        fitVideo();
-    }
     player_.Play();
 }
 

@@ -92,6 +92,9 @@ class CPlaybackController : public QObject {
     // views jump at once and the engine follows with the seek timer, so presses in a row
     // add up.
     void SeekBy(std::int64_t deltaMs);
+    // Selects recording index and opens it: its telemetry, its event marks and its
+    // video. Every way to a recording comes here: the list's double-click, a group,
+    // NEXT and PREV, the automatic advance and the first recording of an opened path.
     void LoadRecording(int index);
     void StartRecording(int index);
     void HoldFirstRecording();
@@ -140,7 +143,13 @@ class CPlaybackController : public QObject {
     void FinishScan();
     void UpdateSeekBar();
     void PlayFirstRecording();
+    // Opens recording index without selecting it; an index outside the catalogue
+    // opens no video.
+    void OpenAt(int index);
     void StartSwitch();
+    // A double-click on a recording or a group: stops, waits the pause that follows
+    // a stop, then starts the recording pick selects (-1: none, the switch ends).
+    void SwitchTo(std::function<int()> pick);
     void ResetRate();
     // After a stop the engine gets 200 ms before the next recording is opened.
     void AfterStopPause(std::function<void()> then);

@@ -29,16 +29,39 @@ bool ClearReadOnly(std::string_view path) {
     return !ec;
 }
 
+namespace {
+
+// The one walk over the groups that SelectGroupsForOperation marked.
+template <typename Groups, typename Visit>
+void ForEachSelectedGroup(Groups& groups, Visit visit) {
+    for (auto& g : groups) {
+        if (g.selected != 0) {
+            visit(g);
+        }
+    }
+}
+
+// The one way an operation reaches the selected groups: marks the groups that
+// selected names and runs run on their recordings in catalogue order. False,
+// and run is not called, when no group is selected.
+template <typename Run>
+bool OnSelectedGroups(RecordingCatalogue& catalogue, const std::vector<bool>& selected, Run run) {
+    if (!SelectGroupsForOperation(catalogue, selected)) {
+        return false;
+    }
+    run(EntriesOfSelectedGroups(catalogue));
+    return true;
+}
+
+}  // namespace
+
 std::vector<int> EntriesOfSelectedGroups(const RecordingCatalogue& catalogue) {
     std::vector<int> entries;
-    for (const GroupRecord& g : catalogue.groups) {
-        if (g.selected == 0) {
-            continue;
-        }
+    ForEachSelectedGroup(catalogue.groups, [&](const GroupRecord& g) {
         for (int k = 0; k < g.entryCount; ++k) {
             entries.push_back(g.firstEntry + k);
         }
-    }
+    });
     return entries;
 }
 
@@ -83,17 +106,16 @@ int DeleteEntries(RecordingCatalogue& catalogue, std::vector<int> entries,
         catalogue.rows.clear();
         catalogue.ClearListViews();
         catalogue.BuildGroups();
+        catalogue.KeepCurrentInRange();
     }
     return deleted;
 }
 
 bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
                     std::vector<std::string>* failed) {
-    if (!SelectGroupsForOperation(catalogue, selected)) {
-        return false;
-    }
-    DeleteEntries(catalogue, EntriesOfSelectedGroups(catalogue), failed);
-    return true;
+    return OnSelectedGroups(catalogue, selected, [&](const std::vector<int>& entries) {
+        DeleteEntries(catalogue, entries, failed);
+    });
 }
 
 namespace {
@@ -168,16 +190,11 @@ int UnlockEntries(RecordingCatalogue& catalogue, const std::vector<int>& entries
 
 bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
                     std::vector<std::string>* failed) {
-    if (!SelectGroupsForOperation(catalogue, selected)) {
-        return false;
-    }
-    UnlockEntries(catalogue, EntriesOfSelectedGroups(catalogue), failed);
-    for (GroupRecord& g : catalogue.groups) {
-        if (g.selected != 0) {
-            g.groupFlags = 0;  // also when a step failed
-        }
-    }
-    return true;
+    return OnSelectedGroups(catalogue, selected, [&](const std::vector<int>& entries) {
+        UnlockEntries(catalogue, entries, failed);
+        // Also when a step failed.
+        ForEachSelectedGroup(catalogue.groups, [](GroupRecord& g) { g.groupFlags = 0; });
+    });
 }
 
 namespace {
@@ -266,10 +283,11 @@ CopyOutcome CopyEntries(RecordingCatalogue& catalogue, const std::vector<int>& e
 
 CopyOutcome CopySelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
                          std::string_view destination) {
-    if (!SelectGroupsForOperation(catalogue, selected)) {
-        return {};
-    }
-    return CopyEntries(catalogue, EntriesOfSelectedGroups(catalogue), destination);
+    CopyOutcome outcome;
+    OnSelectedGroups(catalogue, selected, [&](const std::vector<int>& entries) {
+        outcome = CopyEntries(catalogue, entries, destination);
+    });
+    return outcome;
 }
 
 }  // namespace lum

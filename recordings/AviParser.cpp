@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "FourCC.h"
 #include "Paths.h"
 
 namespace lum {
@@ -11,16 +12,6 @@ namespace {
 
 bool Is(const char* id, const char* want) {
     return std::memcmp(id, want, 4) == 0;
-}
-
-bool IsPrintableId(const char* id) {
-    for (int i = 0; i < 4; ++i) {
-        const auto c = static_cast<unsigned char>(id[i]);
-        if (c < 0x20 || c >= 0x80) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // A sized chunk at cursor: its size and where its payload lies. False when the
@@ -154,7 +145,7 @@ std::int32_t CLumAviParser::Parse(std::string_view utf8Path) {
             if (work_.gpsDataSize != 0 && work_.gsensorDataSize != 0) {
                 break;
             }
-            if (!IsPrintableId(id)) {
+            if (!IsPrintableFourCC(id)) {
                 return Finish(false);
             }
             continue;  // only the identifier is consumed

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "FourCC.h"
 #include "Paths.h"
 
 namespace lum {
@@ -28,16 +29,6 @@ bool ReadHeader(BoundedFile& f, std::uint64_t at, BoxHeader& h) {
     }
     h.size = LoadBe32(b);
     std::memcpy(h.type, b + 4, 4);
-    return true;
-}
-
-bool IsPrintableType(const char* t) {
-    for (int i = 0; i < 4; ++i) {
-        const auto c = static_cast<unsigned char>(t[i]);
-        if (c < 0x20 || c >= 0x80) {
-            return false;
-        }
-    }
     return true;
 }
 
@@ -227,7 +218,7 @@ std::int32_t CLum3gpParser::Parse(std::string_view utf8Path) {
             if (work_.gpsDataSize != 0 && work_.gsensorDataSize != 0) {
                 break;
             }
-            if (!IsPrintableType(h.type)) {
+            if (!IsPrintableFourCC(h.type)) {
                 return Finish(false);
             }
         }

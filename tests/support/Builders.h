@@ -11,23 +11,22 @@
 #include <vector>
 
 #include "recordings/RecordingTypes.h"
+#include "tools/bytes/ByteWriter.h"
 
 namespace lum::test {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// Byte by byte: GCC 12 at -O2 misreads range inserts into small vectors as overflows.
-inline void Append(Bytes& out, const Bytes& more) {
-    out.reserve(out.size() + more.size());
-    for (std::uint8_t b : more) {
-        out.push_back(b);
-    }
-}
-inline void AppendText(Bytes& out, std::string_view s) {
-    for (char c : s) {
-        out.push_back(static_cast<std::uint8_t>(c));
-    }
-}
+using bytes::Append;
+using bytes::AppendText;
+using bytes::Be16;
+using bytes::Be32;
+using bytes::Box;
+using bytes::BoxWithSize;
+using bytes::Bytes;
+using bytes::ChunkWithSize;
+using bytes::Le16;
+using bytes::Le32;
+using bytes::Le64;
+using bytes::LeDouble;
 
 inline Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -43,46 +42,8 @@ inline Bytes Zeros(std::size_t n) {
     return Bytes(n, 0);
 }
 
-inline Bytes Be16(std::uint16_t v) {
-    return {std::uint8_t(v >> 8), std::uint8_t(v)};
-}
-inline Bytes Be32(std::uint32_t v) {
-    return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
-}
-inline Bytes Le16(std::uint16_t v) {
-    return {std::uint8_t(v), std::uint8_t(v >> 8)};
-}
-inline Bytes Le32(std::uint32_t v) {
-    return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
-}
-inline Bytes Le64(std::uint64_t v) {
-    Bytes b;
-    for (int i = 0; i < 8; ++i) {
-        b.push_back(std::uint8_t(v >> (8 * i)));
-    }
-    return b;
-}
-inline Bytes LeDouble(double d) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    return Le64(bits);
-}
-
 // ---- ISO base-media boxes (big-endian headers) ----
 
-inline Bytes Box(std::string_view type, const Bytes& payload) {
-    Bytes b = Be32(static_cast<std::uint32_t>(payload.size() + 8));
-    AppendText(b, type.substr(0, 4));
-    Append(b, payload);
-    return b;
-}
-// A header claiming a size of its own choosing (for malformed cases).
-inline Bytes BoxWithSize(std::string_view type, std::uint32_t size, const Bytes& payload) {
-    Bytes b = Be32(size);
-    AppendText(b, type.substr(0, 4));
-    Append(b, payload);
-    return b;
-}
 inline Bytes Box(std::string_view type, std::initializer_list<Bytes> children) {
     return Box(type, Cat(children));
 }
@@ -212,17 +173,9 @@ inline Bytes MinuteMp4(const std::string& idit) {
 
 // ---- RIFF AVI chunks (little-endian sizes) ----
 
+// Unpadded, so that a test lays out every byte itself.
 inline Bytes Chunk(std::string_view id, const Bytes& payload) {
-    Bytes b = Text(id.substr(0, 4));
-    Append(b, Le32(static_cast<std::uint32_t>(payload.size())));
-    Append(b, payload);
-    return b;
-}
-inline Bytes ChunkWithSize(std::string_view id, std::uint32_t size, const Bytes& payload) {
-    Bytes b = Text(id.substr(0, 4));
-    Append(b, Le32(size));
-    Append(b, payload);
-    return b;
+    return ChunkWithSize(id, static_cast<std::uint32_t>(payload.size()), payload);
 }
 inline Bytes List(std::string_view type, std::initializer_list<Bytes> children) {
     Bytes payload = Text(type.substr(0, 4));
