@@ -86,7 +86,7 @@ bool CLumDlg::WriteEvidenceSnapshot(const QString& path) {
     }
     QString caption = Ui(287).arg(
         QStringLiteral("%1").arg(static_cast<double>(player_->GetTime()) / 1000.0, 0, 'f', 1));
-    const int index = catalogue_.lastGpsIndex;
+    const int index = catalogue_.LastGpsIndex();
     if (index >= 0 && index < static_cast<int>(catalogue_.gpsSamples.size())) {
         const GpsSample& s = catalogue_.gpsSamples[static_cast<std::size_t>(index)];
         if (s.year != 0) {
