@@ -174,6 +174,8 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // The folder a file command writes into: the test hook when set, else the desktop's picker.
+    QString PickFolder(const QString& title);
     CGdipButton* MakeButton(int id, int picture, int alternate = 0);
     void Place(QWidget* w, const LayoutRect& r);
     void RegisterTooltips();

@@ -128,12 +128,7 @@ void CLumDlg::OnExportEvidence() {
     if (entries.empty()) {
         return;
     }
-    if (!pickFolder) {
-        pickFolder = [](QWidget* owner, const QString& title) {
-            return QFileDialog::getExistingDirectory(owner, title);
-        };
-    }
-    const QString chosen = pickFolder(this, Ui(276));
+    const QString chosen = PickFolder(Ui(276));
     if (chosen.isEmpty()) {
         return;  // cancelled
     }

@@ -107,12 +107,7 @@ void CLumDlg::OnSaveAs() {
         playback_->ShowPlayAsPause(
             false);  // a stopped engine must not leave the PLAY button showing pause
     }
-    if (!pickFolder) {
-        pickFolder = [](QWidget* owner, const QString& title) {
-            return QFileDialog::getExistingDirectory(owner, title);
-        };
-    }
-    const QString chosen = pickFolder(this, Ui(130));
+    const QString chosen = PickFolder(Ui(130));
     if (chosen.isEmpty()) {
         return;  // cancelled
     }
@@ -147,6 +142,10 @@ void CLumDlg::OnExportKml() {
     } else {
         messageBox(QMessageBox::NoIcon, Ui(127), Ui(126).replace("%s", QString()), QMessageBox::Ok);
     }
+}
+
+QString CLumDlg::PickFolder(const QString& title) {
+    return pickFolder ? pickFolder(this, title) : QFileDialog::getExistingDirectory(this, title);
 }
 
 }  // namespace lum

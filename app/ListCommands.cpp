@@ -101,12 +101,7 @@ void CLumDlg::OnExportTracks(TrackFormat format) {
     if (entries.empty()) {
         return;
     }
-    if (!pickFolder) {
-        pickFolder = [](QWidget* owner, const QString& title) {
-            return QFileDialog::getExistingDirectory(owner, title);
-        };
-    }
-    const QString chosen = pickFolder(this, Ui(245));
+    const QString chosen = PickFolder(Ui(245));
     if (chosen.isEmpty()) {
         return;  // cancelled
     }
