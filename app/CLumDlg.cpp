@@ -144,7 +144,7 @@ void CLumDlg::InitDialog(bool quiet) {
     mapEnabled_ = settings_.ReadMapEnabled();
     gsensorEnabled_ = settings_.ReadGsensorEnabled();
     // The same thresholds for every recording of the run; they live in "Lum.ini".
-    catalogue_.eventThresholds = settings_.ReadEventThresholds();
+    catalogue_.SetThresholds(settings_.ReadEventThresholds());
 
     videoBackground_ = new CVideoStaticBg(this);
     videoBackground_->setAutoFillBackground(true);
@@ -416,7 +416,7 @@ QRect CLumDlg::WorkArea() const {
 }
 
 void CLumDlg::ToggleFullScreen() {
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         return;
     }
     const bool wasPaused = player_->Loaded() && player_->Paused();

@@ -75,7 +75,7 @@ void CLumDlg::OnLanguageChanged(int) {
     RegisterTooltips();
     notice_->setText(QString::fromStdString(LoadUiString(156)));
     notice_->repaint();
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         videoSurface_->SetHint(QString::fromStdString(LoadUiString(208)));
     }
     scanPanel_->SetTexts(QString::fromStdString(LoadUiString(205)),

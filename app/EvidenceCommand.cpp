@@ -87,8 +87,8 @@ bool CLumDlg::WriteEvidenceSnapshot(const QString& path) {
     QString caption = Ui(287).arg(
         QStringLiteral("%1").arg(static_cast<double>(player_->GetTime()) / 1000.0, 0, 'f', 1));
     const int index = catalogue_.LastGpsIndex();
-    if (index >= 0 && index < static_cast<int>(catalogue_.gpsSamples.size())) {
-        const GpsSample& s = catalogue_.gpsSamples[static_cast<std::size_t>(index)];
+    if (index >= 0 && index < static_cast<int>(catalogue_.GpsSamples().size())) {
+        const GpsSample& s = catalogue_.GpsSamples()[static_cast<std::size_t>(index)];
         if (s.year != 0) {
             caption += QStringLiteral("   %1-%2-%3 %4:%5:%6")
                            .arg(2000 + s.year)
@@ -140,7 +140,7 @@ void CLumDlg::OnExportEvidence() {
     // reused by the camera.
     for (const int i : entries) {
         const QString root =
-            QString::fromStdString(catalogue_.entries[static_cast<std::size_t>(i)].rootFolder);
+            QString::fromStdString(catalogue_.Entries()[static_cast<std::size_t>(i)].rootFolder);
         if (!root.isEmpty() && Inside(chosen, root)) {
             messageBox(QMessageBox::Warning, Ui(289),
                        Ui(277).arg(QDir::toNativeSeparators(QDir::cleanPath(root))),
@@ -152,7 +152,7 @@ void CLumDlg::OnExportEvidence() {
     QTemporaryDir scratch;
     std::vector<EvidenceJob> jobs;
     for (const int i : entries) {
-        EvidenceJob job{catalogue_.entries[static_cast<std::size_t>(i)], {}};
+        EvidenceJob job{catalogue_.Entries()[static_cast<std::size_t>(i)], {}};
         // The picture on the screen belongs to the recording being played.
         if (i == playback_->Current() && player_->Loaded() && scratch.isValid()) {
             const QString snapshot = scratch.filePath(QStringLiteral("snapshot.png"));
@@ -171,7 +171,7 @@ void CLumDlg::OnExportEvidence() {
 
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     auto outcome = std::make_shared<EvidenceOutcome>();
-    const EventThresholds thresholds = catalogue_.eventThresholds;
+    const EventThresholds thresholds = catalogue_.Thresholds();
     const std::filesystem::path outDir = ToFsPath(chosen.toStdString());
     QPointer<QProgressDialog> shown(&progress);
     QThread* worker =

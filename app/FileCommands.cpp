@@ -21,7 +21,7 @@ QString Ui(int id) {
 
 // Every file command starts here: with an empty list there is nothing to work on.
 bool ReportEmptyList(CLumDlg& dlg) {
-    if (!dlg.Catalogue().entries.empty()) {
+    if (!dlg.Catalogue().Entries().empty()) {
         return false;
     }
     dlg.messageBox(QMessageBox::NoIcon, Ui(145), Ui(136), QMessageBox::Ok);

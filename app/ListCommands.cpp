@@ -38,7 +38,7 @@ constexpr TrackMenuItem kTrackItems[] = {
 
 std::vector<int> CLumDlg::SelectedEntries() const {
     std::vector<int> entries;
-    const int count = static_cast<int>(catalogue_.entries.size());
+    const int count = static_cast<int>(catalogue_.Entries().size());
     for (const QModelIndex& row : fileList_->selectionModel()->selectedRows()) {
         const int entry = fileList_->ItemDataOf(row.row());
         if (entry >= 0 && entry < count) {
@@ -120,7 +120,7 @@ void CLumDlg::OnShowInFileManager() {
     }
     // The folder of the first selected recording, in the desktop's own file manager.
     const QString path = QString::fromStdString(
-        FullPath(catalogue_.entries[static_cast<std::size_t>(entries.front())]));
+        FullPath(catalogue_.Entries()[static_cast<std::size_t>(entries.front())]));
     const QUrl folder = QUrl::fromLocalFile(QFileInfo(path).absolutePath());
     if (!openUrl) {
         openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
@@ -153,7 +153,7 @@ void CLumDlg::ReportFileCommand(const QString& caption, const QString& done,
 QString CLumDlg::SizeText(const std::vector<int>& entries) const {
     std::uint64_t total = 0;
     for (const int i : entries) {
-        total += catalogue_.entries[static_cast<std::size_t>(i)].telemetry.fileSize;
+        total += catalogue_.Entries()[static_cast<std::size_t>(i)].telemetry.fileSize;
     }
     return QLocale().formattedDataSize(static_cast<qint64>(total), 1,
                                        QLocale::DataSizeTraditionalFormat);

@@ -1,8 +1,6 @@
 #include "app/PlaybackController.h"
 
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -96,7 +94,7 @@ void CPlaybackController::SetControls(const PlaybackControls& controls) {
 
 int CPlaybackController::Current() const {
     const int i = catalogue_.CurrentIndex();
-    return i >= 0 && i < static_cast<int>(catalogue_.entries.size()) ? i : -1;
+    return i >= 0 && i < static_cast<int>(catalogue_.Entries().size()) ? i : -1;
 }
 
 // ---- Engine events -------------------------------------------------------------------------
@@ -168,7 +166,7 @@ void CPlaybackController::LoadRecording(int index) {
         catalogue_.Select(index);
     }
     // A stale index must never reach the path of a recording that is not there.
-    if (index < 0 || index >= static_cast<int>(catalogue_.entries.size())) {
+    if (index < 0 || index >= static_cast<int>(catalogue_.Entries().size())) {
         return;
     }
     holdTimer_.stop();
@@ -179,9 +177,9 @@ void CPlaybackController::LoadRecording(int index) {
 void CPlaybackController::OpenAt(int index) {
     catalogue_.LoadCurrentTelemetry(index);
     ShowEventMarks();
-    if (index >= 0 && index < static_cast<int>(catalogue_.entries.size())) {
+    if (index >= 0 && index < static_cast<int>(catalogue_.Entries().size())) {
         currentPath_ =
-            QString::fromStdString(FullPath(catalogue_.entries[static_cast<std::size_t>(index)]));
+            QString::fromStdString(FullPath(catalogue_.Entries()[static_cast<std::size_t>(index)]));
         player_.Open(currentPath_.toStdString());
     }
     if (fitVideo) {
@@ -203,7 +201,7 @@ void CPlaybackController::StartRecording(int index) {
 
 void CPlaybackController::HoldFirstRecording() {
     player_.Stop();
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         return;  // nothing to hold: the stop is all
     }
     LoadRecording(0);
@@ -221,7 +219,7 @@ void CPlaybackController::OnPlay() {
         c_.curve->m_bHideCurves = false;
         c_.curve->update();
     }
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         ShowPlayAsPause(false);
         return;
     }
@@ -255,7 +253,7 @@ void CPlaybackController::OnStop() {
 }
 
 void CPlaybackController::OnFaster() {
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         return;  // nothing loaded: the transport does nothing
     }
     rateIndex_ = std::min(rateIndex_ + 1, 17);
@@ -264,7 +262,7 @@ void CPlaybackController::OnFaster() {
 }
 
 void CPlaybackController::OnSlower() {
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         return;
     }
     rateIndex_ = std::max(rateIndex_ - 1, 0);
@@ -274,7 +272,7 @@ void CPlaybackController::OnSlower() {
 
 void CPlaybackController::OnNext() {
     const int i = catalogue_.CurrentIndex();
-    if (i < 0 || i + 1 >= static_cast<int>(catalogue_.entries.size())) {
+    if (i < 0 || i + 1 >= static_cast<int>(catalogue_.Entries().size())) {
         HoldFirstRecording();
         return;
     }
@@ -295,7 +293,7 @@ void CPlaybackController::OnPrev() {
 void CPlaybackController::OnEndReached() {
     if (autoPlayNext) {
         const int i = catalogue_.CurrentIndex();
-        if (i < 0 || i + 1 >= static_cast<int>(catalogue_.entries.size())) {
+        if (i < 0 || i + 1 >= static_cast<int>(catalogue_.Entries().size())) {
             HoldFirstRecording();
         } else {
             StartRecording(i + 1);
@@ -303,7 +301,7 @@ void CPlaybackController::OnEndReached() {
         return;
     }
     player_.Stop();
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         return;
     }
     player_.Play();
@@ -453,13 +451,13 @@ void CPlaybackController::ShowEventMarks() {
         return;
     }
     std::vector<SeekMark> marks;
-    // The events that have a position are also dots on the map: [lat, lon, colour, text].
-    QJsonArray dots;
+    // The events that have a position are also dots on the map.
+    std::vector<MapEventDot> dots;
     const int i = catalogue_.CurrentIndex();
-    if (i >= 0 && i < static_cast<int>(catalogue_.entries.size())) {
-        const RecordingEntry& entry = catalogue_.entries[static_cast<std::size_t>(i)];
+    if (i >= 0 && i < static_cast<int>(catalogue_.Entries().size())) {
+        const RecordingEntry& entry = catalogue_.Entries()[static_cast<std::size_t>(i)];
         const double length = entry.telemetry.durationMs;
-        for (const DrivingEvent& e : catalogue_.currentEvents) {
+        for (const DrivingEvent& e : catalogue_.CurrentEvents()) {
             SeekMark m;
             m.fraction = length > 0 ? e.startMs / length : 0;
             m.colour = QColor::fromRgb(EventKindColour(e.kind));
@@ -483,19 +481,16 @@ void CPlaybackController::ShowEventMarks() {
             m.tip = QStringLiteral("<span style=\"color:%1\">&#9632;</span> %2<br>%3")
                         .arg(m.colour.name(), what.toHtmlEscaped(), Ui(268).toHtmlEscaped());
             if (e.hasPosition && std::isfinite(e.latitude) && std::isfinite(e.longitude)) {
-                dots.append(QJsonArray{e.latitude, e.longitude, m.colour.name(), what});
+                dots.push_back({{e.latitude, e.longitude},
+                                static_cast<std::uint32_t>(m.colour.rgb() & 0xFFFFFFu),
+                                what.toStdString()});
             }
             marks.push_back(m);
         }
     }
     c_.seekBar->SetMarks(std::move(marks));
     if (IMapView* map = catalogue_.Map()) {
-        // JSON is a valid script literal: the texts reach the page escaped.
-        map->RunScript(dots.isEmpty()
-                           ? std::string("events_delete()")
-                           : "events_plot(" +
-                                 QJsonDocument(dots).toJson(QJsonDocument::Compact).toStdString() +
-                                 ")");
+        map->ShowEvents(dots);
     }
 }
 
@@ -506,7 +501,7 @@ void CPlaybackController::OnMute() {
 // ---- Opening a card, a folder or a file -----------------------------------------------------
 
 bool CPlaybackController::CanOpen() const {
-    return !Scanning() && !(!catalogue_.entries.empty() && switchInProgress_);
+    return !Scanning() && !(!catalogue_.Entries().empty() && switchInProgress_);
 }
 
 void CPlaybackController::Open(Source kind, const QString& path) {
@@ -582,7 +577,7 @@ void CPlaybackController::FinishScan() {
         case LoadStatus::Loaded:
             break;
     }
-    if (job->result.entries.empty()) {
+    if (job->result.Entries().empty()) {
         deadEnd(job->kind == Source::File ? 207 : 202);
         return;
     }

@@ -54,13 +54,13 @@ void CLumDlg::ConnectPlayback() {
 }
 
 QString CLumDlg::TripToolTip(int entryIndex) const {
-    if (entryIndex < 0 || entryIndex >= static_cast<int>(catalogue_.entries.size())) {
+    if (entryIndex < 0 || entryIndex >= static_cast<int>(catalogue_.Entries().size())) {
         return {};
     }
-    const RecordingEntry& entry = catalogue_.entries[static_cast<std::size_t>(entryIndex)];
+    const RecordingEntry& entry = catalogue_.Entries()[static_cast<std::size_t>(entryIndex)];
     // The current recording's figures are at hand; another's are read when asked for.
     const std::optional<TripSummary> trip = entryIndex == catalogue_.CurrentIndex()
-                                                ? std::optional(catalogue_.currentTrip)
+                                                ? std::optional(catalogue_.CurrentTrip())
                                                 : ReadTripSummary(entry);
     if (!trip) {
         return {};

@@ -113,7 +113,7 @@ void CLumDlg::PanEnd() {
 }
 
 void CLumDlg::OnSnapshot() {
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         messageBox(QMessageBox::NoIcon, Ui(145), Ui(136), QMessageBox::Ok);
         return;
     }
@@ -149,7 +149,7 @@ void CLumDlg::OnFlip() {
     if (player_->Loaded()) {
         player_->SetWindow(videoSurface_->NativeId());
     }
-    if (catalogue_.entries.empty()) {
+    if (catalogue_.Entries().empty()) {
         return;
     }
     playback_->ReopenCurrent();

@@ -1,6 +1,6 @@
 // Google Benchmark of the scan of a 2,000-recording card against the floor of
 // opening, querying and reading a few KiB of the same files, of loading the
-// telemetry of a 700-block ".MOV" (with the map scripts it sends), and of a
+// telemetry of a 700-block ".MOV" (with the map calls it makes), and of a
 // playback tick's allocations.
 //   LUM_BENCH_CARD=DIR lum_catalogue_bench   scans DIR instead of a card of its own
 #include <benchmark/benchmark.h>
@@ -62,7 +62,7 @@ void BM_Load(benchmark::State& state) {
     for (auto _ : state) {
         RecordingCatalogue catalogue;
         catalogue.Load(root, "");
-        found = catalogue.entries.size();
+        found = catalogue.Entries().size();
         benchmark::DoNotOptimize(found);
     }
     PerRecording(state, found);
@@ -94,14 +94,15 @@ void BM_Floor(benchmark::State& state) {
 }
 BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
 
+// Counts the calls that cross into the map: each one is a script the page must run.
 class CountingMap : public IMapView {
   public:
-    bool RunScript(const std::string&) override {
-        ++scripts;
-        return true;
-    }
-    bool MovePosition(double, double, int) override { return true; }
-    std::size_t scripts = 0;
+    void ShowTrack(const std::vector<MapTrackPoint>&) override { ++calls; }
+    void ShowDriven(std::size_t) override { ++calls; }
+    void ClearTrack() override { ++calls; }
+    void MoveCar(TrackPoint, int) override { ++calls; }
+    void ShowEvents(const std::vector<MapEventDot>&) override { ++calls; }
+    std::size_t calls = 0;
 };
 
 void BM_LoadCurrentTelemetry700Blocks(benchmark::State& state) {
@@ -111,11 +112,11 @@ void BM_LoadCurrentTelemetry700Blocks(benchmark::State& state) {
     catalogue.Load(FromFsPath(LongMov()), "FILE140101-080000.MOV");
     for (auto _ : state) {
         catalogue.LoadCurrentTelemetry(0);
-        benchmark::DoNotOptimize(catalogue.gpsSamples.data());
+        benchmark::DoNotOptimize(catalogue.GpsSamples().data());
     }
-    state.counters["blocks"] = static_cast<double>(catalogue.gpsSamples.size());
-    state.counters["map_scripts"] =
-        benchmark::Counter(static_cast<double>(map.scripts), benchmark::Counter::kAvgIterations);
+    state.counters["blocks"] = static_cast<double>(catalogue.GpsSamples().size());
+    state.counters["map_calls"] =
+        benchmark::Counter(static_cast<double>(map.calls), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_LoadCurrentTelemetry700Blocks)->Unit(benchmark::kMicrosecond);
 

@@ -6,7 +6,7 @@
 #   - system calls and bytes read per recording (strace)
 #   - 20,000 recordings: time, linearity and peak memory of lumtool scan --json
 #   - cold cache: lumtool against exiftool -fast
-#   - telemetry of a 700-block ".MOV", its map scripts, a playback tick's allocations
+#   - telemetry of a 700-block ".MOV", its map calls, a playback tick's allocations
 # Build first (bash tools/dev.sh test, or the bench targets); not run by CI.
 #   bash bench/scan_vs_peers.sh [BUILD_DIR]
 set -euo pipefail
@@ -115,7 +115,7 @@ printf '%-34s %10s  %6sx lumtool\n' "exiftool -fast -j -r" "$(ms "$exif_cold")" 
 
 echo "== Telemetry and playback tick"
 printf '%-34s %10s  (goal <= 200 us)\n' "700-block .MOV telemetry" "$(printf '%.0f us' "$(median BM_LoadCurrentTelemetry700Blocks real_time)")"
-printf '%-34s %10s  (goal: one, or a handful)\n' "map script calls for its track" "$(median BM_LoadCurrentTelemetry700Blocks map_scripts)"
+printf '%-34s %10s  (goal: one, or a handful)\n' "map calls for its track" "$(median BM_LoadCurrentTelemetry700Blocks map_calls)"
 printf '%-34s %10s  (goal: 0)\n' "allocations in an unchanged tick" "$(median BM_FeedGaugesUnchanged allocations_per_tick)"
 
 echo "== Playback latency (the real window and engine under Xvfb, the sample card)"

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "recordings/RecordingTypes.h"
 
@@ -51,12 +52,41 @@ class IGSensorCurveView {
     virtual void SetHideCurves(bool hide) = 0;
 };
 
+// A position in decimal degrees, north and east positive.
+struct TrackPoint {
+    double latitude = 0;
+    double longitude = 0;
+};
+
+// A point of the track the map draws, with the speed of its record in km/h when that is a
+// speed a car can drive (the map colours the track by it), else -1.
+struct MapTrackPoint {
+    TrackPoint at;
+    int speedKmh = -1;
+};
+
+// A driving event's dot on the map: where it began, its kind's colour as 0xRRGGBB and the
+// text of its tooltip (UTF-8, shown as plain text).
+struct MapEventDot {
+    TrackPoint at;
+    std::uint32_t colour = 0;
+    std::string text;
+};
+
+// The map panel, in decimal degrees throughout.
 class IMapView {
   public:
     virtual ~IMapView() = default;
-    virtual bool RunScript(const std::string& script) = 0;
-    // Moves the car; latitude and longitude are the stored values divided by 100.
-    virtual bool MovePosition(double latitude, double longitude, int heading) = 0;
+    // Draws a recording's whole track on a map that shows none (after ClearTrack or a fresh page).
+    virtual void ShowTrack(const std::vector<MapTrackPoint>& points) = 0;
+    // Draws the driven part as the track's first count points.
+    virtual void ShowDriven(std::size_t count) = 0;
+    // Removes the track and its driven part.
+    virtual void ClearTrack() = 0;
+    // Moves the car there and centres the map on it.
+    virtual void MoveCar(TrackPoint at, int heading) = 0;
+    // Shows these event dots in place of the previous ones; none removes them.
+    virtual void ShowEvents(const std::vector<MapEventDot>& dots) = 0;
 };
 
 // The small displays the play time drives: compass, speed dial, the curve's value texts.

@@ -58,67 +58,39 @@ void RecordingCatalogue::FeedCurve(double fullScale, std::uint32_t durationMs, b
     if (curve_ == nullptr) {
         return;
     }
-    const std::size_t count = gsensorSamples.size();
+    const std::size_t count = gsensorSamples_.size();
     if (loadSamples) {
         curve_->SetScale(fullScale, 2.0);
     }
     curve_->ClearSamples();
     if (loadSamples) {
-        curve_->LoadSamples(gsensorSamples.data(), count);
+        curve_->LoadSamples(gsensorSamples_.data(), count);
         curve_->SetSampleRate(
             durationMs == 0 ? 0.0 : static_cast<double>(count) / static_cast<double>(durationMs));
     }
 }
 
-namespace {
-// path_plot_all([[lat,lon,kmh],...]) in decimal degrees: the points the map
-// can draw, each with the speed of its record when that is a speed a car can
-// drive (the map colours the track by it), else with no third number.
-std::string PathPlotAllScript(const std::vector<GpsSample>& samples) {
-    std::string script = "path_plot_all([";
-    script.reserve(script.size() + samples.size() * 30 + 2);
-    bool first = true;
-    for (const GpsSample& s : samples) {
-        if (!IsPlottable(s)) {
-            continue;
-        }
-        script += first ? "[" : ",[";
-        first = false;
-        script += FormatFixed6(NmeaToDegrees(s.latitude / 100.0));
-        script += ',';
-        script += FormatFixed6(NmeaToDegrees(s.longitude / 100.0));
-        if (s.speedKmh >= 0 && s.speedKmh <= kMaxCarSpeedKmh) {
-            script += ',';
-            script += std::to_string(s.speedKmh);
-        }
-        script += ']';
-    }
-    script += "])";
-    return first ? std::string() : script;
-}
-}  // namespace
-
 void RecordingCatalogue::PlotTrack() {
     if (map_ == nullptr) {
         return;
     }
-    // The whole track in one script: one call per point kept the page busy
-    // for as long as hundreds of calls take to cross into it.
-    const std::string script = PathPlotAllScript(gpsSamples);
-    if (!script.empty()) {
-        map_->RunScript(script);
+    // The whole track in one call: one call per point kept the page busy for as long as
+    // hundreds of calls take to cross into it.
+    const std::vector<MapTrackPoint> track = MapTrack(gpsSamples_);
+    if (!track.empty()) {
+        map_->ShowTrack(track);
     }
 }
 
 int RecordingCatalogue::FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool mapEnabled) {
-    if (gsensorEnabled && curve_ != nullptr && !gsensorSamples.empty()) {
+    if (gsensorEnabled && curve_ != nullptr && !gsensorSamples_.empty()) {
         curve_->SetHideCurves(false);
         curve_->SetPosition(static_cast<int>(ms));
         if (gauges_ != nullptr) {
             gauges_->RefreshValueTexts();
         }
     }
-    if (gpsSamples.empty()) {
+    if (gpsSamples_.empty()) {
         if (gauges_ != nullptr) {
             gauges_->SetCompassBlank();
             bool valid = false;
@@ -129,12 +101,13 @@ int RecordingCatalogue::FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool m
         }
         return 0;
     }
-    const std::optional<std::size_t> record = PlayCursor(gpsSamples, recordsPerSecond).RecordAt(ms);
+    const std::optional<std::size_t> record =
+        PlayCursor(gpsSamples_, recordsPerSecond_).RecordAt(ms);
     if (!record) {
         return 0;  // past the last record: everything stays as it was
     }
     const int i = static_cast<int>(*record);
-    const GpsSample& s = gpsSamples[*record];
+    const GpsSample& s = gpsSamples_[*record];
     if ((s.fixFlags & 1) == 0) {
         if (gauges_ != nullptr) {
             gauges_->SetCompassBlank();
@@ -154,33 +127,47 @@ int RecordingCatalogue::FeedGauges(std::uint32_t ms, bool gsensorEnabled, bool m
     if (!IsPlottable(s)) {
         return 0;  // no position the map could show
     }
-    const double lat = s.latitude / 100.0, lon = s.longitude / 100.0;
     if (mapEnabled && map_ != nullptr) {
-        map_->MovePosition(lat, lon, heading);
+        map_->MoveCar(TrackPointOf(s), heading);
     }
     return 1;
 }
 
 void RecordingCatalogue::RedrawDrivenPath(std::uint32_t ms) {
-    if (recordsPerSecond == 0) {
-        recordsPerSecond = 1.0;
+    if (recordsPerSecond_ == 0) {
+        recordsPerSecond_ = 1.0;
     }
     if (map_ == nullptr) {
         return;
     }
-    // The page holds the whole track (PlotTrack); the driven part is its first
+    // The map holds the whole track (PlotTrack); the driven part is its first
     // points, one for each plottable record before the play time: one call, not
     // one per point.
-    const std::size_t driven = PlayCursor(gpsSamples, recordsPerSecond).PlottableBefore(ms);
-    map_->RunScript("pathdrived_plot_to_n(" + std::to_string(driven) + ")");
+    const std::size_t driven = PlayCursor(gpsSamples_, recordsPerSecond_).PlottableBefore(ms);
+    map_->ShowDriven(driven);
+}
+
+TrackPoint TrackPointOf(const GpsSample& s) {
+    return {NmeaToDegrees(s.latitude / 100.0), NmeaToDegrees(s.longitude / 100.0)};
 }
 
 std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples) {
     std::vector<TrackPoint> points;
     for (const GpsSample& s : samples) {
         if (IsPlottable(s)) {
-            points.push_back(
-                {NmeaToDegrees(s.latitude / 100.0), NmeaToDegrees(s.longitude / 100.0)});
+            points.push_back(TrackPointOf(s));
+        }
+    }
+    return points;
+}
+
+std::vector<MapTrackPoint> MapTrack(const std::vector<GpsSample>& samples) {
+    std::vector<MapTrackPoint> points;
+    points.reserve(samples.size());
+    for (const GpsSample& s : samples) {
+        if (IsPlottable(s)) {
+            const bool drivable = s.speedKmh >= 0 && s.speedKmh <= kMaxCarSpeedKmh;
+            points.push_back({TrackPointOf(s), drivable ? static_cast<int>(s.speedKmh) : -1});
         }
     }
     return points;
@@ -228,44 +215,43 @@ std::optional<TripSummary> ReadTripSummary(const RecordingEntry& entry) {
 
 RecordingSamples CurrentSamples(const RecordingCatalogue& c) {
     const int index = c.CurrentIndex();
-    const RecordingEntry* e = index >= 0 ? &c.entries[static_cast<std::size_t>(index)] : nullptr;
-    return {c.gpsSamples,
-            c.gsensorSamples,
-            c.gsensorFullScale,
-            c.recordsPerSecond,
+    const RecordingEntry* e = index >= 0 ? &c.Entries()[static_cast<std::size_t>(index)] : nullptr;
+    return {c.GpsSamples(),
+            c.GSensorSamples(),
+            c.GSensorFullScale(),
+            c.RecordsPerSecond(),
             e != nullptr ? e->telemetry.durationMs : 0u,
             e != nullptr ? KindOf(*e) : RecordingKind::Normal};
 }
 
 bool RecordingCatalogue::LoadCurrentTelemetry(int index) {
-    if (index < 0 || index >= static_cast<int>(entries.size())) {
+    if (index < 0 || index >= static_cast<int>(entries_.size())) {
         return false;
     }
     if (map_ != nullptr) {
-        map_->RunScript("pathdrived_delete()");
-        map_->RunScript("path_delete()");
+        map_->ClearTrack();
     }
-    gpsSamples.clear();
-    gsensorSamples.clear();
-    currentEvents.clear();
-    currentTrip = {};
+    gpsSamples_.clear();
+    gsensorSamples_.clear();
+    currentEvents_.clear();
+    currentTrip_ = {};
     currentIndex_ = index;
-    const RecordingEntry& entry = entries[index];
+    const RecordingEntry& entry = entries_[index];
     std::optional<DecodedTelemetry> read = ReadTelemetry(entry);
     if (!read) {
         return false;
     }
     DecodedTelemetry& d = *read;
-    gpsSamples = std::move(d.gps);
-    gsensorSamples = std::move(d.gsensor);
-    gsensorFullScale = d.gsensorFullScale;
+    gpsSamples_ = std::move(d.gps);
+    gsensorSamples_ = std::move(d.gsensor);
+    gsensorFullScale_ = d.gsensorFullScale;
     if (d.rateKnown) {
-        recordsPerSecond = d.recordsPerSecond;
+        recordsPerSecond_ = d.recordsPerSecond;
     }
     const RecordingSamples samples = CurrentSamples(*this);
-    DriveAnalysis analysis = AnalyseDrive(samples, eventThresholds);
-    currentEvents = std::move(analysis.events);
-    currentTrip = analysis.trip;
+    DriveAnalysis analysis = AnalyseDrive(samples, eventThresholds_);
+    currentEvents_ = std::move(analysis.events);
+    currentTrip_ = analysis.trip;
     FeedCurve(d.gsensorFullScale, entry.telemetry.durationMs, d.curveLoaded);
     PlotTrack();
     return true;

@@ -15,9 +15,9 @@ namespace fs = std::filesystem;
 
 bool SelectGroupsForOperation(RecordingCatalogue& catalogue, const std::vector<bool>& selected) {
     bool any = false;
-    for (std::size_t i = 0; i < catalogue.groups.size(); ++i) {
+    for (std::size_t i = 0; i < catalogue.Groups().size(); ++i) {
         const bool on = i < selected.size() && selected[i];
-        catalogue.groups[i].selected = on ? 1 : 0;
+        catalogue.SetGroupSelected(i, on);
         any = any || on;
     }
     return any;
@@ -31,12 +31,12 @@ bool ClearReadOnly(std::string_view path) {
 
 namespace {
 
-// The one walk over the groups that SelectGroupsForOperation marked.
-template <typename Groups, typename Visit>
-void ForEachSelectedGroup(Groups& groups, Visit visit) {
-    for (auto& g : groups) {
-        if (g.selected != 0) {
-            visit(g);
+// The one walk over the groups that SelectGroupsForOperation marked: visit(group, its index).
+template <typename Visit>
+void ForEachSelectedGroup(const std::vector<GroupRecord>& groups, Visit visit) {
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        if (groups[i].selected != 0) {
+            visit(groups[i], i);
         }
     }
 }
@@ -57,7 +57,7 @@ bool OnSelectedGroups(RecordingCatalogue& catalogue, const std::vector<bool>& se
 
 std::vector<int> EntriesOfSelectedGroups(const RecordingCatalogue& catalogue) {
     std::vector<int> entries;
-    ForEachSelectedGroup(catalogue.groups, [&](const GroupRecord& g) {
+    ForEachSelectedGroup(catalogue.Groups(), [&](const GroupRecord& g, std::size_t) {
         for (int k = 0; k < g.entryCount; ++k) {
             entries.push_back(g.firstEntry + k);
         }
@@ -67,16 +67,16 @@ std::vector<int> EntriesOfSelectedGroups(const RecordingCatalogue& catalogue) {
 
 int DeleteEntries(RecordingCatalogue& catalogue, std::vector<int> entries,
                   std::vector<std::string>* failed) {
-    // Backwards, so the indices still to be visited stay valid after each removal.
+    // Each recording once, however often it was named.
     std::sort(entries.begin(), entries.end(), std::greater<>());
     entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
-    int deleted = 0;
+    std::vector<std::size_t> removed;
     for (const int i : entries) {
-        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.entries.size()) {
+        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.Entries().size()) {
             continue;
         }
         const std::size_t index = static_cast<std::size_t>(i);
-        const std::string path = FullPath(catalogue.entries[index]);
+        const std::string path = FullPath(catalogue.Entries()[index]);
         const fs::path file = ToFsPath(path);
         std::error_code ec;
         // The mark is taken off for the delete and put back when the delete fails.
@@ -94,21 +94,11 @@ int DeleteEntries(RecordingCatalogue& catalogue, std::vector<int> entries,
                 failed->push_back(path);
             }
         } else {
-            catalogue.entries.erase(catalogue.entries.begin() + static_cast<std::ptrdiff_t>(index));
-            if (index < catalogue.rows.size()) {
-                catalogue.rows.erase(catalogue.rows.begin() + static_cast<std::ptrdiff_t>(index));
-            }
-            ++deleted;
+            removed.push_back(index);
         }
     }
-    if (deleted > 0) {
-        catalogue.groups.clear();
-        catalogue.rows.clear();
-        catalogue.ClearListViews();
-        catalogue.BuildGroups();
-        catalogue.KeepCurrentInRange();
-    }
-    return deleted;
+    catalogue.RemoveEntries(removed);
+    return static_cast<int>(removed.size());
 }
 
 bool DeleteSelected(RecordingCatalogue& catalogue, const std::vector<bool>& selected,
@@ -144,10 +134,10 @@ int UnlockEntries(RecordingCatalogue& catalogue, const std::vector<int>& entries
                   std::vector<std::string>* failed) {
     int unlocked = 0;
     for (const int i : entries) {
-        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.entries.size()) {
+        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.Entries().size()) {
             continue;
         }
-        RecordingEntry& e = catalogue.entries[static_cast<std::size_t>(i)];
+        RecordingEntry e = catalogue.Entries()[static_cast<std::size_t>(i)];
         const std::uint8_t marks = e.flags & (EntryFlagReadOnly | EntryFlagNameLocked);
         bool handled = true;
         if ((e.flags & EntryFlagReadOnly) != 0) {
@@ -176,6 +166,7 @@ int UnlockEntries(RecordingCatalogue& catalogue, const std::vector<int>& entries
                 handled = false;
             }
         }
+        catalogue.UpdateEntry(static_cast<std::size_t>(i), e);
         if (!handled && failed != nullptr) {
             failed->push_back(FullPath(e));
         }
@@ -193,7 +184,9 @@ bool UnlockSelected(RecordingCatalogue& catalogue, const std::vector<bool>& sele
     return OnSelectedGroups(catalogue, selected, [&](const std::vector<int>& entries) {
         UnlockEntries(catalogue, entries, failed);
         // Also when a step failed.
-        ForEachSelectedGroup(catalogue.groups, [](GroupRecord& g) { g.groupFlags = 0; });
+        ForEachSelectedGroup(catalogue.Groups(), [&](const GroupRecord&, std::size_t g) {
+            catalogue.SetGroupFlags(g, 0);
+        });
     });
 }
 
@@ -231,10 +224,10 @@ CopyOutcome CopyEntries(RecordingCatalogue& catalogue, const std::vector<int>& e
         host->ShowProgress(0, PercentText(0));
     }
     for (const int i : entries) {
-        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.entries.size()) {
+        if (i < 0 || static_cast<std::size_t>(i) >= catalogue.Entries().size()) {
             continue;
         }
-        const RecordingEntry& e = catalogue.entries[static_cast<std::size_t>(i)];
+        const RecordingEntry& e = catalogue.Entries()[static_cast<std::size_t>(i)];
         RecordingEntry target;
         target.rootFolder = std::string(destination);
         target.subFolder = e.subFolder;

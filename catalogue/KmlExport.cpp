@@ -201,7 +201,7 @@ std::optional<std::string> ExportKml(const RecordingCatalogue& catalogue, std::s
     if (index < 0) {
         return std::nullopt;  // nothing is loaded for playback
     }
-    const RecordingEntry& entry = catalogue.entries[index];
+    const RecordingEntry& entry = catalogue.Entries()[index];
     const std::string path = std::string(folder) + KmlFileName(entry);
     KmlWriter writer;
     if (!writer.OpenFile(path) ||
@@ -209,7 +209,7 @@ std::optional<std::string> ExportKml(const RecordingCatalogue& catalogue, std::s
         return std::nullopt;
     }
     bool written = true;
-    ForEachKmlFix(catalogue.gpsSamples, [&](const GpsSample& s, double lat, double lon) {
+    ForEachKmlFix(catalogue.GpsSamples(), [&](const GpsSample& s, double lat, double lon) {
         written = written && writer.WriteCoordinate(lon, lat, s.altitude);
     });
     if (!written || !writer.WriteFooter()) {

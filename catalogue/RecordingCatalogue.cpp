@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
 #include <numeric>
 
 #include "recordings/AviParser.h"
@@ -126,30 +127,26 @@ std::string FormatFixed6(double v) {
     return text;
 }
 
-std::string PathPlotScript(double lat, double lon) {
-    return "path_plot(" + FormatFixed6(lat) + "," + FormatFixed6(lon) + ")";
-}
-
 void RecordingCatalogue::Bind(IFileListView* fileList, IGSensorCurveView* curve, IMapView* map,
                               ICatalogueHost* host) {
     fileList_ = fileList;
     curve_ = curve;
     map_ = map;
     host_ = host;
-    entries.clear();
-    groups.clear();
-    rows.clear();
-    gpsSamples.clear();
-    gsensorSamples.clear();
+    entries_.clear();
+    groups_.clear();
+    rows_.clear();
+    gpsSamples_.clear();
+    gsensorSamples_.clear();
     currentIndex_ = -1;
     currentGroup_ = -1;
 }
 
 void RecordingCatalogue::Clear() {
     clock_ = LocalClock{};
-    entries.clear();
-    groups.clear();
-    rows.clear();
+    entries_.clear();
+    groups_.clear();
+    rows_.clear();
     currentIndex_ = -1;
     ClearListViews();
     if (curve_ != nullptr) {
@@ -186,7 +183,7 @@ LoadStatus RecordingCatalogue::LoadWithStatus(std::string_view folder, std::stri
             case WalkResult::RootUnreadable:
                 return LoadStatus::Unreadable;
             case WalkResult::Cancelled:
-                entries.clear();
+                entries_.clear();
                 return LoadStatus::Cancelled;
             case WalkResult::Done:
                 break;
@@ -194,7 +191,7 @@ LoadStatus RecordingCatalogue::LoadWithStatus(std::string_view folder, std::stri
     } else if (!AddSingleFile(folder, fileName)) {
         return LoadStatus::Missing;
     }
-    if (!entries.empty()) {
+    if (!entries_.empty()) {
         SortByNameKey(true);
         BuildGroups();
     }
@@ -204,9 +201,9 @@ LoadStatus RecordingCatalogue::LoadWithStatus(std::string_view folder, std::stri
 void RecordingCatalogue::TakeRecordings(RecordingCatalogue&& loaded) {
     ClearHighlights();
     ClearListViews();
-    entries = std::move(loaded.entries);
-    groups = std::move(loaded.groups);
-    rows = std::move(loaded.rows);
+    entries_ = std::move(loaded.entries_);
+    groups_ = std::move(loaded.groups_);
+    rows_ = std::move(loaded.rows_);
     scanCount_ = loaded.scanCount_;
     currentIndex_ = -1;
     currentGroup_ = -1;
@@ -247,7 +244,7 @@ void RecordingCatalogue::AddScannedFile(const WalkItem& item) {
                 e.flags |= EntryFlagNameLocked;
             }
             FillLength(e.telemetry);
-            entries.push_back(std::move(e));
+            entries_.push_back(std::move(e));
         }
     }
     if (surface_ != nullptr) {
@@ -284,28 +281,28 @@ bool RecordingCatalogue::AddSingleFile(std::string_view folder, std::string_view
             e.flags |= EntryFlagReadOnly;
         }
         FillLength(e.telemetry);
-        entries.push_back(std::move(e));
+        entries_.push_back(std::move(e));
     }
     return true;
 }
 
 void RecordingCatalogue::SortBy(bool byNameKey, bool ascending) {
     std::vector<std::u16string> keys;
-    keys.reserve(entries.size());
-    for (const RecordingEntry& e : entries) {
+    keys.reserve(entries_.size());
+    for (const RecordingEntry& e : entries_) {
         keys.push_back(ToUtf16(byNameKey ? NameSortKey(e.fileName) : std::string_view(e.fileName)));
     }
-    std::vector<std::size_t> order(entries.size());
+    std::vector<std::size_t> order(entries_.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
     });
     std::vector<RecordingEntry> sorted;
-    sorted.reserve(entries.size());
+    sorted.reserve(entries_.size());
     for (std::size_t i : order) {
-        sorted.push_back(std::move(entries[i]));
+        sorted.push_back(std::move(entries_[i]));
     }
-    entries = std::move(sorted);
+    entries_ = std::move(sorted);
 }
 
 void RecordingCatalogue::SortByNameKey(bool ascending) {
@@ -337,55 +334,100 @@ void RecordingCatalogue::SortCatalogue(int column, bool ascending) {
 }
 
 void RecordingCatalogue::BuildGroups() {
-    groups.clear();
-    rows.clear();
-    if (!entries.empty()) {
-        entries[0].groupStart = 1;
+    groups_.clear();
+    rows_.clear();
+    if (!entries_.empty()) {
+        entries_[0].groupStart = 1;
     }
-    for (std::size_t i = 1; i < entries.size(); ++i) {
-        const TelemetryIndex& prev = entries[i - 1].telemetry;
+    for (std::size_t i = 1; i < entries_.size(); ++i) {
+        const TelemetryIndex& prev = entries_[i - 1].telemetry;
         const std::int64_t end = prev.startTime + prev.lengthSeconds;
-        const std::int64_t start = entries[i].telemetry.startTime;
+        const std::int64_t start = entries_[i].telemetry.startTime;
         // A gap or an overlap of more than 2 seconds starts a new group.
         if (start < end - 2 || start > end + 2) {
-            entries[i].groupStart = 1;
+            entries_[i].groupStart = 1;
         }
     }
     RebuildGroupRecords();
     FillList();
 }
 
+void RecordingCatalogue::UpdateEntry(std::size_t index, RecordingEntry entry) {
+    if (index < entries_.size()) {
+        entries_[index] = std::move(entry);
+    }
+}
+
+void RecordingCatalogue::RemoveEntries(std::vector<std::size_t> indices) {
+    // Backwards, so the indices still to be removed stay valid after each removal.
+    std::sort(indices.begin(), indices.end(), std::greater<>());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    bool removed = false;
+    for (const std::size_t i : indices) {
+        if (i < entries_.size()) {
+            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+            removed = true;
+        }
+    }
+    if (!removed) {
+        return;
+    }
+    ClearListViews();
+    BuildGroups();
+    KeepCurrentInRange();
+}
+
+void RecordingCatalogue::SetGroupSelected(std::size_t group, bool on) {
+    if (group < groups_.size()) {
+        groups_[group].selected = on ? 1 : 0;
+    }
+}
+
+void RecordingCatalogue::SetGroupFlags(std::size_t group, std::uint8_t flags) {
+    if (group < groups_.size()) {
+        groups_[group].groupFlags = flags;
+    }
+}
+
+void RecordingCatalogue::SetCurrentSamples(std::vector<GpsSample> gps,
+                                           std::vector<GSensorSample> gsensor,
+                                           double recordsPerSecond) {
+    gpsSamples_ = std::move(gps);
+    gsensorSamples_ = std::move(gsensor);
+    recordsPerSecond_ = recordsPerSecond;
+}
+
 void RecordingCatalogue::RebuildGroupRecords() {
-    groups.clear();
-    rows.clear();
+    groups_.clear();
+    rows_.clear();
     GroupRecord current;
     std::int32_t counter = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const RecordingEntry& e = entries[i];
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const RecordingEntry& e = entries_[i];
         if (e.groupStart != 0 || i == 0) {
             if (i != 0) {
-                groups.push_back(current);
+                groups_.push_back(current);
             }
             current = GroupRecord{};
             current.groupNumber = counter++;
             current.firstEntry = static_cast<std::int32_t>(i);
         }
-        rows.push_back({current.groupNumber, current.entryCount, static_cast<std::int32_t>(i),
-                        e.telemetry.fileSize, e.telemetry.durationMs});
+        rows_.push_back({current.groupNumber, current.entryCount, static_cast<std::int32_t>(i),
+                         e.telemetry.fileSize, e.telemetry.durationMs});
         ++current.entryCount;
         current.totalDurationMs += e.telemetry.durationMs;
         current.totalSize += e.telemetry.fileSize;
         current.groupFlags |= e.flags;
     }
-    if (!entries.empty()) {
-        groups.push_back(current);
+    if (!entries_.empty()) {
+        groups_.push_back(current);
     }
 }
 
 void RecordingCatalogue::FillList() {
     if (groupList_ != nullptr) {
-        for (const GroupRecord& g : groups) {
-            const TelemetryIndex& first = entries[g.firstEntry].telemetry;
+        for (const GroupRecord& g : groups_) {
+            const TelemetryIndex& first = entries_[g.firstEntry].telemetry;
             groupList_->AddGroupRow(g.groupNumber, first.width, first.height, g.totalDurationMs,
                                     g.totalSize, g.groupFlags, first.startTime);
         }
@@ -394,8 +436,8 @@ void RecordingCatalogue::FillList() {
         return;
     }
     fileList_->BeginRows();
-    for (const RowRecord& r : rows) {
-        const RecordingEntry& e = entries[r.entryIndex];
+    for (const RowRecord& r : rows_) {
+        const RecordingEntry& e = entries_[r.entryIndex];
         fileList_->AddRow(r.entryIndex, e.rootFolder + e.subFolder, e.fileName,
                           e.telemetry.fileSize, e.flags, e.telemetry.hasSideText,
                           e.telemetry.startTime);
@@ -404,14 +446,14 @@ void RecordingCatalogue::FillList() {
 }
 
 int RecordingCatalogue::CurrentIndex() const {
-    if (entries.empty()) {
+    if (entries_.empty()) {
         return -1;
     }
-    return std::min(currentIndex_, static_cast<int>(entries.size()) - 1);
+    return std::min(currentIndex_, static_cast<int>(entries_.size()) - 1);
 }
 
 void RecordingCatalogue::KeepCurrentInRange() {
-    if (!entries.empty()) {
+    if (!entries_.empty()) {
         currentIndex_ = CurrentIndex();
     }
 }
@@ -420,7 +462,7 @@ int RecordingCatalogue::GroupOf() const {
     if (currentIndex_ == -1) {
         return -1;
     }
-    for (const GroupRecord& g : groups) {
+    for (const GroupRecord& g : groups_) {
         if (currentIndex_ < g.firstEntry + g.entryCount) {
             return g.groupNumber;
         }
@@ -429,7 +471,7 @@ int RecordingCatalogue::GroupOf() const {
 }
 
 bool RecordingCatalogue::Select(int index) {
-    if (index < 0 || index >= static_cast<int>(rows.size())) {
+    if (index < 0 || index >= static_cast<int>(rows_.size())) {
         return false;
     }
     ClearHighlights();
@@ -447,12 +489,12 @@ bool RecordingCatalogue::Select(int index) {
 }
 
 bool RecordingCatalogue::SelectGroup(int group) {
-    if (group < 0 || group >= static_cast<int>(groups.size()) || groups[group].entryCount <= 0) {
+    if (group < 0 || group >= static_cast<int>(groups_.size()) || groups_[group].entryCount <= 0) {
         return false;
     }
     ClearHighlights();
     currentGroup_ = group;
-    currentIndex_ = groups[group].firstEntry;
+    currentIndex_ = groups_[group].firstEntry;
     if (groupList_ != nullptr) {
         groupList_->SetDropHighlight(currentGroup_, true);
     }
@@ -467,8 +509,8 @@ bool RecordingCatalogue::VideoSize(int& width, int& height) {
     if (i < 0) {
         return false;
     }
-    width = entries[i].telemetry.width;
-    height = entries[i].telemetry.height;
+    width = entries_[i].telemetry.width;
+    height = entries_[i].telemetry.height;
     return true;
 }
 

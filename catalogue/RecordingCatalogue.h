@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/CatalogueViews.h"
@@ -95,7 +96,7 @@ class RecordingCatalogue {
     bool SelectGroup(int group);
     bool VideoSize(int& width, int& height);
 
-    // Reads the telemetry of recording index into gpsSamples and gsensorSamples,
+    // Reads the telemetry of recording index into the current samples,
     // draws its track and fills the curve. False when index is outside the
     // catalogue or the recording cannot be opened.
     bool LoadCurrentTelemetry(int index);
@@ -114,21 +115,39 @@ class RecordingCatalogue {
     // How many recordings the last load found.
     int ScanCount() const { return scanCount_; }
 
-    std::vector<RecordingEntry> entries;
-    std::vector<GroupRecord> groups;
-    std::vector<RowRecord> rows;
+    // The recordings in catalogue order, their groups of continuous recordings and the
+    // list's rows (one per recording, in the same order).
+    const std::vector<RecordingEntry>& Entries() const { return entries_; }
+    const std::vector<GroupRecord>& Groups() const { return groups_; }
+    const std::vector<RowRecord>& Rows() const { return rows_; }
+    // Appends a recording as a walk finds it: not sorted, not grouped.
+    void AddEntry(RecordingEntry entry) { entries_.push_back(std::move(entry)); }
+    // Records what a file operation changed on disk (a rename, a mark taken off).
+    void UpdateEntry(std::size_t index, RecordingEntry entry);
+    // Takes out the recordings at these indices, groups the rest again and fills the
+    // attached lists afresh; the current index stays in range.
+    void RemoveEntries(std::vector<std::size_t> indices);
+    // Marks a group for the next file operation.
+    void SetGroupSelected(std::size_t group, bool on);
+    // The marks of a group's recordings, as its row shows them.
+    void SetGroupFlags(std::size_t group, std::uint8_t flags);
 
-    std::vector<GpsSample> gpsSamples;
-    std::vector<GSensorSample> gsensorSamples;
-    double recordsPerSecond = 1.0;
-    // The full scale in g that gsensorSamples are meant with.
-    double gsensorFullScale = 8.0;
+    // The current recording's telemetry, read by LoadCurrentTelemetry.
+    const std::vector<GpsSample>& GpsSamples() const { return gpsSamples_; }
+    const std::vector<GSensorSample>& GSensorSamples() const { return gsensorSamples_; }
+    double RecordsPerSecond() const { return recordsPerSecond_; }
+    // The full scale in g that the G-sensor samples are meant with.
+    double GSensorFullScale() const { return gsensorFullScale_; }
+    // Takes samples decoded elsewhere as the current recording's, without touching the views.
+    void SetCurrentSamples(std::vector<GpsSample> gps, std::vector<GSensorSample> gsensor,
+                           double recordsPerSecond);
 
     // What counts as a driving event; the settings set it.
-    EventThresholds eventThresholds;
+    const EventThresholds& Thresholds() const { return eventThresholds_; }
+    void SetThresholds(const EventThresholds& thresholds) { eventThresholds_ = thresholds; }
     // The current recording's events and trip figures, found once when it is loaded.
-    std::vector<DrivingEvent> currentEvents;
-    TripSummary currentTrip;
+    const std::vector<DrivingEvent>& CurrentEvents() const { return currentEvents_; }
+    const TripSummary& CurrentTrip() const { return currentTrip_; }
 
     IFileListView* FileList() const { return fileList_; }
     IGroupListView* GroupList() const { return groupList_; }
@@ -140,6 +159,17 @@ class RecordingCatalogue {
     void SortBy(bool byNameKey, bool ascending);
     void ClearHighlights();
     void FeedCurve(double fullScale, std::uint32_t durationMs, bool loadSamples);
+
+    std::vector<RecordingEntry> entries_;
+    std::vector<GroupRecord> groups_;
+    std::vector<RowRecord> rows_;
+    std::vector<GpsSample> gpsSamples_;
+    std::vector<GSensorSample> gsensorSamples_;
+    double recordsPerSecond_ = 1.0;
+    double gsensorFullScale_ = 8.0;
+    EventThresholds eventThresholds_;
+    std::vector<DrivingEvent> currentEvents_;
+    TripSummary currentTrip_;
 
     int currentIndex_ = -1;
     int currentGroup_ = -1;
@@ -169,18 +199,16 @@ std::optional<TripSummary> ReadTripSummary(const RecordingEntry& entry);
 std::optional<DriveAnalysis> ReadDriveAnalysis(const RecordingEntry& entry,
                                                const EventThresholds& thresholds);
 
-struct TrackPoint {
-    double latitude;  // decimal degrees
-    double longitude;
-};
+// A record's position in decimal degrees; callers check IsPlottable first.
+TrackPoint TrackPointOf(const GpsSample& s);
 // The points of a track as the map draws them: the samples IsPlottable accepts,
 // converted to decimal degrees.
 std::vector<TrackPoint> TrackPoints(const std::vector<GpsSample>& samples);
+// The same points with the speed of each record, as the map colours the track.
+std::vector<MapTrackPoint> MapTrack(const std::vector<GpsSample>& samples);
 
 // "%f" with six decimals and a point whatever the process locale says; a value
 // that rounds to zero has no sign. Callers keep non-finite values away.
 std::string FormatFixed6(double v);
-// The map script that plots one track point, in decimal degrees.
-std::string PathPlotScript(double latitudeDegrees, double longitudeDegrees);
 
 }  // namespace lum

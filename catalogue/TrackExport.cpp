@@ -82,10 +82,10 @@ TrackExportOutcome ExportTracks(const RecordingCatalogue& catalogue,
     }
     std::set<std::string> used;
     for (const int index : entries) {
-        if (index < 0 || static_cast<std::size_t>(index) >= catalogue.entries.size()) {
+        if (index < 0 || static_cast<std::size_t>(index) >= catalogue.Entries().size()) {
             continue;
         }
-        const RecordingEntry& e = catalogue.entries[static_cast<std::size_t>(index)];
+        const RecordingEntry& e = catalogue.Entries()[static_cast<std::size_t>(index)];
         const std::optional<DecodedTelemetry> telemetry = ReadTelemetry(e);
         const std::string name = TrackFileName(format, e, used);
         if (!folderReady || !telemetry ||

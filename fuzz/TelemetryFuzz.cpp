@@ -73,10 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(!e.hasPosition || (std::isfinite(e.latitude) && std::isfinite(e.longitude)));
         Check(k == 0 || drive.events[k - 1].startMs <= e.startMs);
     }
-    // Every point of the track is a finite number the map call writes in full.
-    for (const lum::TrackPoint& p : lum::TrackPoints(d.gps)) {
-        Check(std::isfinite(p.latitude) && std::isfinite(p.longitude));
-        Check(lum::PathPlotScript(p.latitude, p.longitude).size() <= 40);
+    // Every point the map is given is a finite position it can draw, written in full in
+    // a few characters, with a speed a car can drive or none.
+    for (const lum::MapTrackPoint& p : lum::MapTrack(d.gps)) {
+        Check(std::isfinite(p.at.latitude) && std::isfinite(p.at.longitude));
+        Check(std::fabs(p.at.latitude) < 210 && std::fabs(p.at.longitude) < 210);
+        Check(lum::FormatFixed6(p.at.latitude).size() <= 11);
+        Check(p.speedKmh >= -1 && p.speedKmh <= lum::kMaxCarSpeedKmh);
     }
     return 0;
 }

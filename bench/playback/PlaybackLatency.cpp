@@ -146,10 +146,10 @@ int main(int argc, char** argv) {
         openPicture.push_back(open.picture);
         failures += (open.report < 0 || open.picture < 0) ? 1 : 0;
         const QString first = dlg.Playback().CurrentPath();
-        const int count = static_cast<int>(dlg.Catalogue().entries.size());
+        const int count = static_cast<int>(dlg.Catalogue().Entries().size());
         const int next = (r + 1) % std::max(count, 1);
         const QString path =
-            QString::fromStdString(FullPath(dlg.Catalogue().entries[static_cast<size_t>(next)]));
+            QString::fromStdString(FullPath(dlg.Catalogue().Entries()[static_cast<size_t>(next)]));
         if (path == first) {
             continue;
         }
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
         failures += (w.report < 0 || w.picture < 0) ? 1 : 0;
     }
     dlg.Player().Stop();
-    std::printf("recordings on the card: %zu\n", dlg.Catalogue().entries.size());
+    std::printf("recordings on the card: %zu\n", dlg.Catalogue().Entries().size());
     Print("OPEN to first time report:", openReport);
     Print("OPEN to first picture:", openPicture);
     Print("double-click to first time report:", switchReport);

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     std::printf(
         "%zu recordings scanned and listed in %lld ms; largest gap between two turns of "
         "the event loop %lld ms over %d turns; the count changed %d times on screen\n",
-        dlg.Catalogue().entries.size(), static_cast<long long>(scan.elapsed()),
+        dlg.Catalogue().Entries().size(), static_cast<long long>(scan.elapsed()),
         static_cast<long long>(largest), turns, countsShown);
     return 0;
 }

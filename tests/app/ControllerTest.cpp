@@ -133,7 +133,7 @@ class ControllerTest : public QObject {
 
     void nextOnTheLastAndPrevOnTheFirstHoldTheFirst() {
         OpenCard();
-        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{3});
+        QCOMPARE(dlg_->Catalogue().Entries().size(), std::size_t{3});
         dlg_->Playback().StartRecording(2);
         Clear();
         dlg_->Playback().OnNext();
@@ -199,7 +199,7 @@ class ControllerTest : public QObject {
     void theScanRunsOffTheWindowAndCancelKeepsTheCatalogue() {
         OpenCard();
         TimeChanged(*dlg_, 10);  // the engine started the card: OPEN may come again
-        const std::string before = dlg_->Catalogue().entries.front().fileName;
+        const std::string before = dlg_->Catalogue().Entries().front().fileName;
         // A card large enough that its scan takes many turns of the event loop.
         test::TempDir big;
         const lum::test::Bytes clip = test::MinuteMp4("2014-01-01 12:00:00");
@@ -220,8 +220,8 @@ class ControllerTest : public QObject {
         QTest::mouseClick(dlg_->ScanPanel()->CancelButton(), Qt::LeftButton);
         QTRY_VERIFY(!dlg_->Playback().Scanning());
         QVERIFY(dlg_->ScanPanel()->isHidden());
-        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{3});
-        QCOMPARE(dlg_->Catalogue().entries.front().fileName, before);
+        QCOMPARE(dlg_->Catalogue().Entries().size(), std::size_t{3});
+        QCOMPARE(dlg_->Catalogue().Entries().front().fileName, before);
         QCOMPARE(dlg_->FileList()->RowCount(), 3);
         QVERIFY(!dlg_->Playback().SwitchInProgress());
     }
@@ -253,7 +253,7 @@ class ControllerTest : public QObject {
             QTRY_VERIFY(!dlg_->Playback().Scanning());
             QCOMPARE(told.size(), 1);
             QCOMPARE(told[0], Ui(c.message).replace("%s", QDir::toNativeSeparators(c.path)));
-            QVERIFY(dlg_->Catalogue().entries.empty());
+            QVERIFY(dlg_->Catalogue().Entries().empty());
         }
         // An engine error names the recording once, however often the engine repeats it.
         OpenCard();

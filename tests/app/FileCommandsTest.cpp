@@ -139,8 +139,8 @@ class FileCommandsTest : public QObject {
         card_->Write("DCIM/FILE140101-120100.MP4", test::MinuteMp4("2014-01-01 12:01:00"));
         card_->Write("EMEG140101-130000.MP4", test::MinuteMp4("2014-01-01 13:00:00"));
         QVERIFY(dlg_->Catalogue().Load(card_->path().string(), ""));
-        QCOMPARE(dlg_->Catalogue().groups.size(), std::size_t{2});
-        QCOMPARE(dlg_->Catalogue().groups[0].entryCount, 2);
+        QCOMPARE(dlg_->Catalogue().Groups().size(), std::size_t{2});
+        QCOMPARE(dlg_->Catalogue().Groups()[0].entryCount, 2);
         QCOMPARE(dlg_->FileList()->RowCount(), 3);
     }
 
@@ -149,9 +149,9 @@ class FileCommandsTest : public QObject {
         CLumFileListCtrl* list = dlg_->FileList();
         list->clearSelection();
         const RecordingCatalogue& c = dlg_->Catalogue();
-        for (std::size_t g = 0; g < c.groups.size() && g < marked.size(); ++g) {
-            for (int k = 0; marked[g] && k < c.groups[g].entryCount; ++k) {
-                const int row = list->RowOfItemData(c.groups[g].firstEntry + k);
+        for (std::size_t g = 0; g < c.Groups().size() && g < marked.size(); ++g) {
+            for (int k = 0; marked[g] && k < c.Groups()[g].entryCount; ++k) {
+                const int row = list->RowOfItemData(c.Groups()[g].firstEntry + k);
                 list->selectionModel()->select(
                     list->model()->index(row, 0),
                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -229,7 +229,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(shown_.last().caption, Ui(144));
         QCOMPARE(shown_.last().text, Ui(135));
         QCOMPARE(shown_.last().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{3});
+        QCOMPARE(dlg_->Catalogue().Entries().size(), std::size_t{3});
         QVERIFY(fs::is_empty(target.path()));
         QVERIFY(fs::exists(Card("EMEG140101-130000.MP4")));
     }
@@ -267,9 +267,9 @@ class FileCommandsTest : public QObject {
         QCOMPARE(fs::exists(Card("DCIM/FILE140101-120000.MP4")), kept);
         QCOMPARE(fs::exists(Card("DCIM/FILE140101-120100.MP4")), kept);
         QVERIFY(fs::exists(Card("EMEG140101-130000.MP4")));
-        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t(left));
+        QCOMPARE(dlg_->Catalogue().Entries().size(), std::size_t(left));
         QCOMPARE(dlg_->FileList()->RowCount(), left);
-        QCOMPARE(dlg_->Catalogue().groups.size(), std::size_t(kept ? 2 : 1));
+        QCOMPARE(dlg_->Catalogue().Groups().size(), std::size_t(kept ? 2 : 1));
     }
 
     void unlockRenamesANameLockedRecording() {
@@ -280,8 +280,8 @@ class FileCommandsTest : public QObject {
         QCOMPARE(shown_[0].text, Ui(240).arg(1).arg(1));
         QVERIFY(!fs::exists(Card("EMEG140101-130000.MP4")));
         QVERIFY(fs::exists(Card("EME_140101-130000.MP4")));
-        QCOMPARE(dlg_->Catalogue().entries[2].fileName, std::string("EME_140101-130000.MP4"));
-        QCOMPARE(dlg_->Catalogue().entries[2].flags & EntryFlagNameLocked, 0);
+        QCOMPARE(dlg_->Catalogue().Entries()[2].fileName, std::string("EME_140101-130000.MP4"));
+        QCOMPARE(dlg_->Catalogue().Entries()[2].flags & EntryFlagNameLocked, 0);
         // The unselected group keeps its names.
         QVERIFY(fs::exists(Card("DCIM/FILE140101-120000.MP4")));
         QCOMPARE(dlg_->FileList()->RowCount(), 3);
@@ -462,7 +462,7 @@ class FileCommandsTest : public QObject {
         QVERIFY(!fs::exists(Card("DCIM/FILE140101-120000.MP4")));
         QVERIFY(!fs::exists(Card("EME_140101-130000.MP4")));
         QVERIFY(fs::exists(Card("DCIM/FILE140101-120100.MP4")));
-        QCOMPARE(dlg_->Catalogue().entries.size(), std::size_t{1});
+        QCOMPARE(dlg_->Catalogue().Entries().size(), std::size_t{1});
         QCOMPARE(list->RowCount(), 1);
     }
 

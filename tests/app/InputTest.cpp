@@ -208,23 +208,23 @@ class InputTest : public QObject {
         // The card's folder, dropped on the list: every recording is listed and the first plays.
         QVERIFY(drop(dlg.FileList()->viewport(), card_));
         QTRY_VERIFY_WITH_TIMEOUT(dlg.Playback().TimeReports() > 0, 20000);
-        const std::size_t all = dlg.Catalogue().entries.size();
+        const std::size_t all = dlg.Catalogue().Entries().size();
         QVERIFY(all > 5);
         QCOMPARE(dlg.Playback().SourcePath(), card_);
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.Playback().SwitchInProgress(), 15000);
 
         // One recording, dropped on the map: it alone is listed, and it plays.
-        const RecordingEntry one = dlg.Catalogue().entries[3];
+        const RecordingEntry one = dlg.Catalogue().Entries()[3];
         QVERIFY(drop(dlg.MapPanel()->View()->focusProxy(), QString::fromStdString(FullPath(one))));
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.Catalogue().entries.size() == 1, 20000);
-        QCOMPARE(dlg.Catalogue().entries[0].fileName, one.fileName);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.Catalogue().Entries().size() == 1, 20000);
+        QCOMPARE(dlg.Catalogue().Entries()[0].fileName, one.fileName);
         QTRY_VERIFY_WITH_TIMEOUT(dlg.Player().Playing(), 15000);
         QCOMPARE(dlg.MapPanel()->View()->url().scheme(), QString("qrc"));  // the page stays
 
         // A path that does not exist is refused on the picture and changes nothing.
         QVERIFY(!drop(dlg.VideoSurface(), card_ + "/missing"));
         QTest::qWait(200);
-        QCOMPARE(dlg.Catalogue().entries.size(), std::size_t{1});
+        QCOMPARE(dlg.Catalogue().Entries().size(), std::size_t{1});
     }
 
     void aTextFieldBeingEditedKeepsItsKeys() {

@@ -102,7 +102,7 @@ class MainWindowTest : public QObject {
         auto window = OpenCard();
         QVERIFY(window != nullptr);
         CLumDlg& dlg = *window;
-        QVERIFY(dlg.Catalogue().entries.size() > 5);
+        QVERIFY(dlg.Catalogue().Entries().size() > 5);
         QCOMPARE(dlg.Catalogue().CurrentIndex(), 0);
         QVERIFY(dlg.Player().Playing());
         // Time reports come back through the queued path and move the seek bar and the text.
@@ -124,7 +124,7 @@ class MainWindowTest : public QObject {
         dlg.Playback().OnPlay();  // pauses
         QTRY_VERIFY(!dlg.Player().Playing());
         // A list double-click plays that recording.
-        const int last = static_cast<int>(dlg.Catalogue().entries.size()) - 1;
+        const int last = static_cast<int>(dlg.Catalogue().Entries().size()) - 1;
         dlg.Playback().OnPlayItem(last);
         QVERIFY(dlg.Playback().SwitchInProgress());
         QTRY_COMPARE(dlg.Catalogue().CurrentIndex(), last);  // after the pause that follows a stop
@@ -212,7 +212,7 @@ class MainWindowTest : public QObject {
         QTRY_VERIFY(!dlg.Player().Playing());
         QTest::qWait(300);
         const RecordingCatalogue& c = dlg.Catalogue();
-        const GpsSample& s = c.gpsSamples.at(static_cast<std::size_t>(c.LastGpsIndex()));
+        const GpsSample& s = c.GpsSamples().at(static_cast<std::size_t>(c.LastGpsIndex()));
         const double lat = NmeaToDegrees(s.latitude / 100.0),
                      lon = NmeaToDegrees(s.longitude / 100.0);
         QVariant marker;
@@ -231,10 +231,10 @@ class MainWindowTest : public QObject {
         dlg.Playback().OnSeekMoved();
         const double target = 750.0 * static_cast<double>(length / 1000);
         const std::size_t upTo = std::min(
-            c.gpsSamples.size(), static_cast<std::size_t>(target * c.recordsPerSecond / 1000));
+            c.GpsSamples().size(), static_cast<std::size_t>(target * c.RecordsPerSecond() / 1000));
         int valid = 0;
         for (std::size_t k = 0; k < upTo; ++k) {
-            valid += IsPlottable(c.gpsSamples[k]) ? 1 : 0;
+            valid += IsPlottable(c.GpsSamples()[k]) ? 1 : 0;
         }
         QTest::qWait(1000);  // the seek timer hands the target to the engine within 500 ms
         QVariant driven;
@@ -250,7 +250,7 @@ class MainWindowTest : public QObject {
             dlg.Playback().OnFaster();
         }
         dlg.Playback().OnPlay();
-        const int last = static_cast<int>(c.entries.size()) - 1;
+        const int last = static_cast<int>(c.Entries().size()) - 1;
         QTRY_VERIFY_WITH_TIMEOUT(c.CurrentIndex() == last, 60000);
         QTRY_VERIFY_WITH_TIMEOUT(c.CurrentIndex() == 0 && !dlg.Player().Playing(), 30000);
         dlg.Player().Stop();

@@ -163,7 +163,7 @@ TEST_F(CatalogueTest, LoadsSortsFlagsAndListsACard) {
 
     ASSERT_TRUE(catalogue.Load(FromFsPath(dir.path()), ""));
     std::vector<std::string> names;
-    for (const RecordingEntry& e : catalogue.entries) {
+    for (const RecordingEntry& e : catalogue.Entries()) {
         names.push_back(e.fileName);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"EMER140101-120000.MP4", "FILE140101-120100.MOV",
@@ -172,46 +172,46 @@ TEST_F(CatalogueTest, LoadsSortsFlagsAndListsACard) {
     EXPECT_EQ(catalogue.ScanCount(), 7);
     EXPECT_EQ(views.scanCounts.front(), 0);
     EXPECT_EQ(views.scanCounts.back(), 6);
-    EXPECT_EQ(catalogue.entries[2].flags, EntryFlagNameLocked);
-    EXPECT_EQ(catalogue.entries[3].flags, EntryFlagReadOnly);
-    EXPECT_EQ(catalogue.entries[1].subFolder, std::string("DCIM") + kPathSeparator);
-    EXPECT_TRUE(EndsWithSeparator(catalogue.entries[1].rootFolder));
+    EXPECT_EQ(catalogue.Entries()[2].flags, EntryFlagNameLocked);
+    EXPECT_EQ(catalogue.Entries()[3].flags, EntryFlagReadOnly);
+    EXPECT_EQ(catalogue.Entries()[1].subFolder, std::string("DCIM") + kPathSeparator);
+    EXPECT_TRUE(EndsWithSeparator(catalogue.Entries()[1].rootFolder));
 
     // One-minute recordings a minute apart group; after the 56-minute gap a new group
     // starts, which the recording of 13:00 joins (it follows 12:59 + 60 s).
-    ASSERT_EQ(catalogue.groups.size(), 2u);
-    EXPECT_EQ(catalogue.groups[0].entryCount, 3);
-    EXPECT_EQ(catalogue.groups[0].groupFlags, EntryFlagNameLocked);
-    EXPECT_EQ(catalogue.groups[0].totalDurationMs, 180000u);
+    ASSERT_EQ(catalogue.Groups().size(), 2u);
+    EXPECT_EQ(catalogue.Groups()[0].entryCount, 3);
+    EXPECT_EQ(catalogue.Groups()[0].groupFlags, EntryFlagNameLocked);
+    EXPECT_EQ(catalogue.Groups()[0].totalDurationMs, 180000u);
     ASSERT_EQ(views.rows.size(), 5u);
     EXPECT_EQ(views.rows[1].fileName, "FILE140101-120100.MOV");
     EXPECT_EQ(views.rows[1].folder,
-              catalogue.entries[1].rootFolder + catalogue.entries[1].subFolder);
-    EXPECT_EQ(catalogue.rows[4].groupNumber, 1);
-    EXPECT_EQ(catalogue.rows[4].indexInGroup, 1);
+              catalogue.Entries()[1].rootFolder + catalogue.Entries()[1].subFolder);
+    EXPECT_EQ(catalogue.Rows()[4].groupNumber, 1);
+    EXPECT_EQ(catalogue.Rows()[4].indexInGroup, 1);
 
     // A header click on the size column sorts by file name.
     catalogue.SortCatalogue(2, false);
-    EXPECT_EQ(catalogue.entries[0].fileName, "EMER140101-120000.MP4");
-    EXPECT_EQ(catalogue.entries[2].fileName, "MANG140101-120200.MP4");
-    EXPECT_EQ(catalogue.entries[3].fileName, "PARK140101-130000.MP4");
+    EXPECT_EQ(catalogue.Entries()[0].fileName, "EMER140101-120000.MP4");
+    EXPECT_EQ(catalogue.Entries()[2].fileName, "MANG140101-120200.MP4");
+    EXPECT_EQ(catalogue.Entries()[3].fileName, "PARK140101-130000.MP4");
     EXPECT_EQ(catalogue.CurrentIndex(), -1);
 
     EXPECT_FALSE(catalogue.Load(FromFsPath(dir.path() / "gone"), ""));
-    EXPECT_TRUE(catalogue.entries.empty());
+    EXPECT_TRUE(catalogue.Entries().empty());
 }
 
 TEST_F(CatalogueTest, SingleFileSkipsTheNameRules) {
     const std::string folder = FromFsPath(dir.path());
     dir.Write("clip.mov", MinuteMp4("2014-01-01 12:00:00"));
     ASSERT_TRUE(catalogue.Load(folder, "clip.mov"));
-    ASSERT_EQ(catalogue.entries.size(), 1u);
-    EXPECT_EQ(catalogue.entries[0].rootFolder, folder);
-    EXPECT_EQ(catalogue.entries[0].subFolder, "");
+    ASSERT_EQ(catalogue.Entries().size(), 1u);
+    EXPECT_EQ(catalogue.Entries()[0].rootFolder, folder);
+    EXPECT_EQ(catalogue.Entries()[0].subFolder, "");
     EXPECT_FALSE(catalogue.Load(folder, "missing.MP4"));
     dir.Write("junk.MP4", Text("junk"));
     EXPECT_TRUE(catalogue.Load(folder, "junk.MP4"));  // exists, but no reader accepts it
-    EXPECT_TRUE(catalogue.entries.empty());
+    EXPECT_TRUE(catalogue.Entries().empty());
 }
 
 TEST_F(CatalogueTest, GroupsJoinWithinTwoSeconds) {
@@ -224,15 +224,17 @@ TEST_F(CatalogueTest, GroupsJoinWithinTwoSeconds) {
         return e;
     };
     const std::int64_t ten = 36000;
-    catalogue.entries = {entry("R1", ten, 60), entry("R2", ten + 61, 60), entry("R3", ten + 65, 60),
-                         entry("R4", ten + 127, 60)};
+    for (const RecordingEntry& e : {entry("R1", ten, 60), entry("R2", ten + 61, 60),
+                                    entry("R3", ten + 65, 60), entry("R4", ten + 127, 60)}) {
+        catalogue.AddEntry(e);
+    }
     catalogue.BuildGroups();
-    ASSERT_EQ(catalogue.groups.size(), 2u);
-    EXPECT_EQ(catalogue.groups[0].entryCount, 2);  // R2 starts 1 s after R1 ends
-    EXPECT_EQ(catalogue.groups[1].firstEntry, 2);  // R3 overlaps R2 by 56 s
-    EXPECT_EQ(catalogue.groups[1].entryCount, 2);  // R4 starts 2 s after R3 ends
-    EXPECT_EQ(catalogue.rows[3].indexInGroup, 1);
-    EXPECT_EQ(catalogue.groups[1].totalDurationMs, 120000u);
+    ASSERT_EQ(catalogue.Groups().size(), 2u);
+    EXPECT_EQ(catalogue.Groups()[0].entryCount, 2);  // R2 starts 1 s after R1 ends
+    EXPECT_EQ(catalogue.Groups()[1].firstEntry, 2);  // R3 overlaps R2 by 56 s
+    EXPECT_EQ(catalogue.Groups()[1].entryCount, 2);  // R4 starts 2 s after R3 ends
+    EXPECT_EQ(catalogue.Rows()[3].indexInGroup, 1);
+    EXPECT_EQ(catalogue.Groups()[1].totalDurationMs, 120000u);
 }
 
 TEST_F(CatalogueTest, SelectionAndCurrentIndex) {
@@ -243,7 +245,7 @@ TEST_F(CatalogueTest, SelectionAndCurrentIndex) {
         e.telemetry.width = 1280;
         e.telemetry.height = 720;
         e.telemetry.startTime = i * 1000;
-        catalogue.entries.push_back(e);
+        catalogue.AddEntry(e);
     }
     catalogue.BuildGroups();
     EXPECT_FALSE(catalogue.Select(3));

@@ -56,11 +56,11 @@ class CurrentTelemetryTest : public ::testing::Test {
     // Loads one file as a single-file catalogue and makes it current.
     bool LoadOne(const std::string& name, const Bytes& bytes) {
         dir.Write(name, bytes);
-        if (!catalogue.Load(FromFsPath(dir.path()), name) || catalogue.entries.size() != 1) {
+        if (!catalogue.Load(FromFsPath(dir.path()), name) || catalogue.Entries().size() != 1) {
             return false;
         }
         views.curve.clear();
-        views.scripts.clear();
+        views.mapCalls.clear();
         return catalogue.LoadCurrentTelemetry(0);
     }
     TempDir dir;
@@ -89,36 +89,35 @@ TEST_F(CurrentTelemetryTest, MovBlocksBecomeSamplesTrackAndCurve) {
         return f;
     });
     ASSERT_TRUE(LoadOne("FILE0001.MOV", mov));
-    ASSERT_EQ(catalogue.gpsSamples.size(), 300u);
-    ASSERT_EQ(catalogue.gsensorSamples.size(), 1500u);
-    EXPECT_EQ(catalogue.recordsPerSecond, 1.0);
-    const GpsSample& s0 = catalogue.gpsSamples[0];
+    ASSERT_EQ(catalogue.GpsSamples().size(), 300u);
+    ASSERT_EQ(catalogue.GSensorSamples().size(), 1500u);
+    EXPECT_EQ(catalogue.RecordsPerSecond(), 1.0);
+    const GpsSample& s0 = catalogue.GpsSamples()[0];
     EXPECT_EQ(s0.fixFlags, 1);
     EXPECT_EQ(s0.speedKmh, 42);  // 42.9 truncated
     EXPECT_EQ(s0.year, 14);
     EXPECT_EQ(s0.hour, 12);
-    EXPECT_EQ(catalogue.gpsSamples[1].fixFlags, 0);
-    EXPECT_EQ(catalogue.gpsSamples[1].latitude, 0.0);
-    EXPECT_EQ(catalogue.gsensorSamples[0].x, -3);
-    EXPECT_EQ(catalogue.gsensorSamples[0].y, 125);
-    EXPECT_EQ(catalogue.gsensorSamples[4].z, 1);
-    EXPECT_EQ(catalogue.gsensorSamples[5].x, -3);  // the next block's first sample
+    EXPECT_EQ(catalogue.GpsSamples()[1].fixFlags, 0);
+    EXPECT_EQ(catalogue.GpsSamples()[1].latitude, 0.0);
+    EXPECT_EQ(catalogue.GSensorSamples()[0].x, -3);
+    EXPECT_EQ(catalogue.GSensorSamples()[0].y, 125);
+    EXPECT_EQ(catalogue.GSensorSamples()[4].z, 1);
+    EXPECT_EQ(catalogue.GSensorSamples()[5].x, -3);  // the next block's first sample
 
     EXPECT_EQ(views.curve,
               (std::vector<std::string>{"SetScale 8.000000 2.000000", "ClearSamples",
                                         "LoadSamples 1500", "SetSampleRate 0.005000"}));
     // The whole track in one call: 299 points, the one without a fix left out,
     // each with its speed in km/h for the track's colours.
-    ASSERT_EQ(views.scripts.size(), 3u);
-    EXPECT_EQ(views.scripts[0], "pathdrived_delete()");
-    EXPECT_EQ(views.scripts[1], "path_delete()");
-    const std::string& track = views.scripts[2];
+    ASSERT_EQ(views.mapCalls.size(), 2u);
+    EXPECT_EQ(views.mapCalls[0], "clear track");
+    const std::string& track = views.mapCalls[1];
     EXPECT_TRUE(
-        track.starts_with("path_plot_all([[35.504167,139.758333,42],[-33.841667,-70.670833,42],[35."
+        track.starts_with("track [35.504167,139.758333,42],[-33.841667,-70.670833,42],[35."
                           "504167,139.758333,42],"))
         << track.substr(0, 80);
-    EXPECT_TRUE(track.ends_with("[35.504167,139.758333,42]])"));
-    EXPECT_EQ(std::count(track.begin(), track.end(), '['), 1 + 299);
+    EXPECT_TRUE(track.ends_with("[35.504167,139.758333,42]"));
+    EXPECT_EQ(std::count(track.begin(), track.end(), '['), 299);
 }
 
 TEST_F(CurrentTelemetryTest, BlocksPastTheEndGiveNoTelemetryAndClearTheCurve) {
@@ -127,12 +126,12 @@ TEST_F(CurrentTelemetryTest, BlocksPastTheEndGiveNoTelemetryAndClearTheCurve) {
         3, [](int) { return BlockFields{}; }, &last);
     mov.resize(last + 16 + 100);  // the last block is cut short
     ASSERT_TRUE(LoadOne("FILE0002.MOV", mov));
-    EXPECT_TRUE(catalogue.gpsSamples.empty());
-    EXPECT_TRUE(catalogue.gsensorSamples.empty());
+    EXPECT_TRUE(catalogue.GpsSamples().empty());
+    EXPECT_TRUE(catalogue.GSensorSamples().empty());
     // The curve must not go on showing the previous recording.
     EXPECT_EQ(views.curve, (std::vector<std::string>{"SetScale 8.000000 2.000000", "ClearSamples",
                                                      "LoadSamples 0", "SetSampleRate 0.000000"}));
-    EXPECT_EQ(views.scripts, (std::vector<std::string>{"pathdrived_delete()", "path_delete()"}));
+    EXPECT_EQ(views.mapCalls, std::vector<std::string>{"clear track"});
 }
 
 TEST_F(CurrentTelemetryTest, GpsIndexBlocksUseTheShortStride) {
@@ -149,10 +148,10 @@ TEST_F(CurrentTelemetryTest, GpsIndexBlocksUseTheShortStride) {
     PlaceAt(blocks, 300 + 16, TelemetryBlock(136, 12, f));
     const Bytes file = Cat({Ftyp(), GpsIndexBox({media, media + 300}), moov, Box("mdat", blocks)});
     ASSERT_TRUE(LoadOne("FILE0003.MP4", file));
-    ASSERT_EQ(catalogue.gpsSamples.size(), 2u);
-    ASSERT_EQ(catalogue.gsensorSamples.size(), 10u);
-    EXPECT_EQ(catalogue.gsensorSamples[1].x, 2);
-    EXPECT_EQ(catalogue.gsensorSamples[2].z, -2);
+    ASSERT_EQ(catalogue.GpsSamples().size(), 2u);
+    ASSERT_EQ(catalogue.GSensorSamples().size(), 10u);
+    EXPECT_EQ(catalogue.GSensorSamples()[1].x, 2);
+    EXPECT_EQ(catalogue.GSensorSamples()[2].z, -2);
     EXPECT_EQ(views.curve.back(), "SetSampleRate 0.005000");
 }
 
@@ -191,15 +190,15 @@ TEST_F(CurrentTelemetryTest, SideTextOnlyBesideShortNamedAvi) {
         "12,00,01,A,N,3539.511000,E,13944.729600,42.5,0.0,14,1,2,-40,16,5,x,4\n";
     dir.Write("S0000001.TXT", Text(line + line + line));
     ASSERT_TRUE(LoadOne("S0000001.AVI", avi));
-    EXPECT_EQ(catalogue.gpsSamples.size(), 3u);
+    EXPECT_EQ(catalogue.GpsSamples().size(), 3u);
     EXPECT_EQ(views.curve[0], "SetScale 8.000000 2.000000");
     EXPECT_EQ(views.curve.back(), "SetSampleRate 0.001500");  // 3 samples over 2000 ms
 
     // A long name never looks for a side file, even when one exists.
     dir.Write("FILE140101-120000.TXT", Text(line));
     ASSERT_TRUE(LoadOne("FILE140101-120000.AVI", avi));
-    EXPECT_EQ(catalogue.gpsSamples.size(), 2u);
-    EXPECT_EQ(catalogue.gsensorSamples.size(), 5u);
+    EXPECT_EQ(catalogue.GpsSamples().size(), 2u);
+    EXPECT_EQ(catalogue.GSensorSamples().size(), 5u);
 }
 
 TEST_F(CurrentTelemetryTest, PayloadsWithRateScaleAndBounds) {
@@ -208,20 +207,22 @@ TEST_F(CurrentTelemetryTest, PayloadsWithRateScaleAndBounds) {
              Box("gps0", GpsPayload(10, 0, {2014, 1, 1, 0, 0, 0})),
              Box("gsen", GsensorPayload(100)), Box("moov", {VideoTrak(640, 360, 1000, 2000)})});
     ASSERT_TRUE(LoadOne("FILE0004.MP4", mp4));
-    EXPECT_EQ(catalogue.recordsPerSecond, 5.0);
-    ASSERT_EQ(catalogue.gpsSamples.size(), 10u);
-    EXPECT_EQ(catalogue.gsensorSamples.size(), 100u);
+    EXPECT_EQ(catalogue.RecordsPerSecond(), 5.0);
+    ASSERT_EQ(catalogue.GpsSamples().size(), 10u);
+    EXPECT_EQ(catalogue.GSensorSamples().size(), 100u);
     EXPECT_EQ(views.curve, (std::vector<std::string>{"SetScale 4.000000 2.000000", "ClearSamples",
                                                      "LoadSamples 100", "SetSampleRate 0.050000"}));
-    EXPECT_EQ(views.scripts.size(), 3u);
+    EXPECT_EQ(views.mapCalls.size(), 2u);
 
     // A payload that does not lie inside the file is not read.
-    catalogue.entries[0].telemetry.gpsDataOffset = 1u << 30;
-    catalogue.entries[0].telemetry.gsensorDataOffset = 1u << 30;
+    RecordingEntry outside = catalogue.Entries()[0];
+    outside.telemetry.gpsDataOffset = 1u << 30;
+    outside.telemetry.gsensorDataOffset = 1u << 30;
+    catalogue.UpdateEntry(0, outside);
     views.curve.clear();
     ASSERT_TRUE(catalogue.LoadCurrentTelemetry(0));
-    EXPECT_TRUE(catalogue.gpsSamples.empty());
-    EXPECT_TRUE(catalogue.gsensorSamples.empty());
+    EXPECT_TRUE(catalogue.GpsSamples().empty());
+    EXPECT_TRUE(catalogue.GSensorSamples().empty());
     EXPECT_EQ(views.curve, (std::vector<std::string>{"ClearSamples"}));
 }
 
@@ -229,16 +230,16 @@ TEST_F(CurrentTelemetryTest, FailuresLeaveNothingBehind) {
     ASSERT_TRUE(
         LoadOne("FILE0005.MP4", Cat({Ftyp(), Box("gps0", GpsPayload(3, 0, {2014, 1, 1, 0, 0, 0})),
                                      Box("moov", {VideoTrak(640, 360, 1000, 2000)})})));
-    EXPECT_EQ(catalogue.gpsSamples.size(), 3u);
+    EXPECT_EQ(catalogue.GpsSamples().size(), 3u);
     EXPECT_FALSE(catalogue.LoadCurrentTelemetry(1));
     EXPECT_FALSE(catalogue.LoadCurrentTelemetry(-1));
-    EXPECT_EQ(catalogue.gpsSamples.size(), 3u);  // out of range changes nothing
+    EXPECT_EQ(catalogue.GpsSamples().size(), 3u);  // out of range changes nothing
 
     std::filesystem::remove(dir.path() / "FILE0005.MP4");
-    views.scripts.clear();
+    views.mapCalls.clear();
     EXPECT_FALSE(catalogue.LoadCurrentTelemetry(0));
-    EXPECT_TRUE(catalogue.gpsSamples.empty());
-    EXPECT_EQ(views.scripts, (std::vector<std::string>{"pathdrived_delete()", "path_delete()"}));
+    EXPECT_TRUE(catalogue.GpsSamples().empty());
+    EXPECT_EQ(views.mapCalls, std::vector<std::string>{"clear track"});
     EXPECT_EQ(catalogue.CurrentIndex(), 0);
 }
 
@@ -281,13 +282,12 @@ TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
             ++plottedCount;
         }
     }
-    const std::vector<std::string> expected = {"pathdrived_delete()", "path_delete()",
-                                               "path_plot_all([" + track + "])"};
+    const std::vector<std::string> expected = {"clear track", "track " + track};
     const Bytes mp4 =
         Cat({Ftyp(), Box("gps0", payload), Box("moov", {VideoTrak(640, 360, 1000, 20000)})});
     ASSERT_TRUE(LoadOne("FILE0006.MP4", mp4));
-    ASSERT_EQ(catalogue.gpsSamples.size(), std::size(cases));
-    EXPECT_EQ(views.scripts, expected);
+    ASSERT_EQ(catalogue.GpsSamples().size(), std::size(cases));
+    EXPECT_EQ(views.mapCalls, expected);
 
     // The marker and the driven path apply the same rule.
     for (std::size_t k = 0; k < std::size(cases); ++k) {
@@ -296,10 +296,9 @@ TEST_F(CurrentTelemetryTest, HostileCoordinatesNeverReachTheTrack) {
         catalogue.FeedGauges(static_cast<std::uint32_t>(k * 1000), false, true);
         EXPECT_EQ(views.moves.size(), cases[k].plotted != nullptr ? 1u : 0u) << k;
     }
-    views.scripts.clear();
+    views.mapCalls.clear();
     catalogue.RedrawDrivenPath(1'000'000);
-    EXPECT_EQ(views.scripts, std::vector<std::string>{"pathdrived_plot_to_n(" +
-                                                      std::to_string(plottedCount) + ")"});
+    EXPECT_EQ(views.mapCalls, std::vector<std::string>{"driven " + std::to_string(plottedCount)});
 }
 
 TEST_F(CurrentTelemetryTest, TinyAndHugePayloads) {
@@ -311,8 +310,8 @@ TEST_F(CurrentTelemetryTest, TinyAndHugePayloads) {
             const Bytes mp4 = Cat(
                 {Ftyp(), Box("moov", {VideoTrak(640, 360, 1000, 2000)}), Box(box, Zeros(size))});
             ASSERT_TRUE(LoadOne("FILE000" + std::to_string(++n) + ".MP4", mp4)) << box << size;
-            EXPECT_TRUE(catalogue.gsensorSamples.empty());
-            EXPECT_TRUE(catalogue.gpsSamples.empty());
+            EXPECT_TRUE(catalogue.GSensorSamples().empty());
+            EXPECT_TRUE(catalogue.GpsSamples().empty());
             EXPECT_EQ(views.curve.back(),
                       box == std::string_view("gsen") ? "SetSampleRate 0.000000" : "ClearSamples");
         }
@@ -324,8 +323,8 @@ TEST_F(CurrentTelemetryTest, TinyAndHugePayloads) {
              Box("gps0", GpsPayload(20000, 0, {2014, 1, 1, 0, 0, 0})),
              Box("gsen", GsensorPayload(200000)), Box("moov", {VideoTrak(640, 360, 1000, 2000)})});
     ASSERT_TRUE(LoadOne("FILE0009.MP4", big));
-    EXPECT_EQ(catalogue.gpsSamples.size(), MaxGpsSamples(2000, 10.0));
-    EXPECT_EQ(catalogue.gsensorSamples.size(), MaxGSensorSamples(2000));
+    EXPECT_EQ(catalogue.GpsSamples().size(), MaxGpsSamples(2000, 10.0));
+    EXPECT_EQ(catalogue.GSensorSamples().size(), MaxGSensorSamples(2000));
     EXPECT_GE(MaxGpsSamples(2000, 10.0), 40u);  // still every sample a camera writes
     EXPECT_LT(MaxGpsSamples(2000, 10.0), 200u);
     EXPECT_EQ(MaxGpsSamples(0xFFFFFFFF, 255.0), kGpsSampleCeiling);
@@ -338,7 +337,7 @@ TEST_F(CurrentTelemetryTest, TinyAndHugePayloads) {
     }
     dir.Write("S0000002.TXT", Text(lines));
     ASSERT_TRUE(LoadOne("S0000002.AVI", Riff({AviHeaderList(40000, 50, 640, 360), Movi(16)})));
-    EXPECT_EQ(catalogue.gpsSamples.size(), MaxGpsSamples(2000, 1.0));
+    EXPECT_EQ(catalogue.GpsSamples().size(), MaxGpsSamples(2000, 1.0));
 }
 
 TEST_F(CurrentTelemetryTest, SideTextThatIsNoRegularFileGivesWayToTheAvi) {
@@ -347,21 +346,21 @@ TEST_F(CurrentTelemetryTest, SideTextThatIsNoRegularFileGivesWayToTheAvi) {
          Chunk("gsea", Attributes(0, 2)), Chunk("gsen", GsensorPayload(5)), Movi(16)});
     std::filesystem::create_directory(dir.path() / "S0000003.TXT");
     ASSERT_TRUE(LoadOne("S0000003.AVI", avi));
-    EXPECT_EQ(catalogue.gpsSamples.size(), 2u);
-    EXPECT_EQ(catalogue.gsensorSamples.size(), 5u);
-    EXPECT_EQ(catalogue.gsensorFullScale, 2.0);
+    EXPECT_EQ(catalogue.GpsSamples().size(), 2u);
+    EXPECT_EQ(catalogue.GSensorSamples().size(), 5u);
+    EXPECT_EQ(catalogue.GSensorFullScale(), 2.0);
 #ifndef _WIN32
     // A pipe would block the open for ever.
     ASSERT_EQ(mkfifo((dir.path() / "S0000004.TXT").c_str(), 0600), 0);
     ASSERT_TRUE(LoadOne("S0000004.AVI", avi));
-    EXPECT_EQ(catalogue.gpsSamples.size(), 2u);
+    EXPECT_EQ(catalogue.GpsSamples().size(), 2u);
 
     // With a real side text the samples are meant at 8 g whatever the AVI says.
     dir.Write("S0000005.TXT",
               Text("12,00,01,A,N,3539.511000,E,13944.729600,42.5,0.0,14,1,2,-40,16,5,x,4\n"));
     ASSERT_TRUE(LoadOne("S0000005.AVI", avi));
-    EXPECT_EQ(catalogue.gpsSamples.size(), 1u);
-    EXPECT_EQ(catalogue.gsensorFullScale, 8.0);
+    EXPECT_EQ(catalogue.GpsSamples().size(), 1u);
+    EXPECT_EQ(catalogue.GSensorFullScale(), 8.0);
 #endif
 }
 
@@ -384,11 +383,10 @@ class FeedGaugesTest : public ::testing::Test {
     void SetUp() override {
         catalogue.Bind(&views, &views, &views, &views);
         catalogue.BindGauges(&views);
-        catalogue.gsensorSamples.assign(10, GSensorSample{});
     }
     // n records, one a second unless set otherwise, heading 90 degrees, speed = index.
     void Records(int n, double perSecond) {
-        catalogue.gpsSamples.clear();
+        gps.clear();
         for (int k = 0; k < n; ++k) {
             GpsSample s;
             s.latitude = 3539.511;
@@ -396,10 +394,15 @@ class FeedGaugesTest : public ::testing::Test {
             s.speedKmh = static_cast<std::int16_t>(k);
             s.headingHalfDegrees = 45;
             s.fixFlags = 1;
-            catalogue.gpsSamples.push_back(s);
+            gps.push_back(s);
         }
-        catalogue.recordsPerSecond = perSecond;
+        rate = perSecond;
+        Use();
     }
+    // Makes gps (with ten G-sensor samples) the current recording's telemetry.
+    void Use() { catalogue.SetCurrentSamples(gps, std::vector<GSensorSample>(10), rate); }
+    std::vector<GpsSample> gps;
+    double rate = 1.0;
     FakeViews views;
     RecordingCatalogue catalogue;
 };
@@ -408,11 +411,13 @@ TEST_F(FeedGaugesTest, PlayTimeSelectsTheRecord) {
     Records(3000, 5.0);
     EXPECT_EQ(catalogue.FeedGauges(2400, true, true), 1);
     EXPECT_EQ(views.speed, 12);  // 2.4 s at 5 records a second
-    EXPECT_EQ(views.moves, (std::vector<std::string>{"35.395110,139.447296,90"}));
+    // The car moves in decimal degrees: 35 deg 39.511 min is 35.658517 deg.
+    EXPECT_EQ(views.moves, (std::vector<std::string>{"35.658517,139.745493,90"}));
     EXPECT_EQ(views.curve, (std::vector<std::string>{"Show", "SetPosition 2400"}));
     EXPECT_EQ(catalogue.FeedGauges(2450, true, true), 1);  // the same record is not pushed again
     EXPECT_EQ(views.moves.size(), 1u);
-    catalogue.recordsPerSecond = 1000.0;
+    rate = 1000.0;
+    Use();
     catalogue.FeedGauges(2400, true, true);
     EXPECT_EQ(views.speed, 2400 % 32768);
 
@@ -426,10 +431,11 @@ TEST_F(FeedGaugesTest, PlayTimeSelectsTheRecord) {
 
 TEST_F(FeedGaugesTest, InvalidFarAndSouthernRecords) {
     Records(4, 1.0);
-    catalogue.gpsSamples[1].fixFlags = 0;
-    catalogue.gpsSamples[2].latitude = 20000.0;
-    catalogue.gpsSamples[3].latitude = -3350.5;
-    catalogue.gpsSamples[3].longitude = -7040.25;
+    gps[1].fixFlags = 0;
+    gps[2].latitude = 20000.0;
+    gps[3].latitude = -3350.5;
+    gps[3].longitude = -7040.25;
+    Use();
     EXPECT_EQ(catalogue.FeedGauges(1000, true, true), 0);
     EXPECT_FALSE(views.speedValid);
     EXPECT_EQ(views.gauges.back(), "speed invalid 0");
@@ -440,9 +446,10 @@ TEST_F(FeedGaugesTest, InvalidFarAndSouthernRecords) {
     EXPECT_TRUE(views.moves.empty());
     catalogue.SetLastGpsIndex(0);
     EXPECT_EQ(catalogue.FeedGauges(3000, true, true), 1);
-    EXPECT_EQ(views.moves.back(), "-33.505000,-70.402500,90");
+    EXPECT_EQ(views.moves.back(), "-33.841667,-70.670833,90");  // south and west keep their sign
 
-    catalogue.gpsSamples.clear();  // no GPS at all: blank compass, invalid speed once
+    gps.clear();  // no GPS at all: blank compass, invalid speed once
+    Use();
     views.gauges.clear();
     EXPECT_EQ(catalogue.FeedGauges(0, true, true), 0);
     EXPECT_EQ(views.gauges,
@@ -451,13 +458,14 @@ TEST_F(FeedGaugesTest, InvalidFarAndSouthernRecords) {
 
 TEST_F(FeedGaugesTest, DrivenPathAfterASeek) {
     Records(120, 1.0);
-    catalogue.gpsSamples[5].fixFlags = 0;
+    gps[5].fixFlags = 0;
+    Use();
     catalogue.RedrawDrivenPath(90'000);
     // Records 0 to 89 less the one without fix: the first 89 points of the track.
-    EXPECT_EQ(views.scripts, std::vector<std::string>{"pathdrived_plot_to_n(89)"});
-    views.scripts.clear();
+    EXPECT_EQ(views.mapCalls, std::vector<std::string>{"driven 89"});
+    views.mapCalls.clear();
     catalogue.RedrawDrivenPath(1'000'000);  // lowered to the record count
-    EXPECT_EQ(views.scripts, std::vector<std::string>{"pathdrived_plot_to_n(119)"});
+    EXPECT_EQ(views.mapCalls, std::vector<std::string>{"driven 119"});
 }
 
 }  // namespace

@@ -101,14 +101,14 @@ class EvidenceExportTest : public ::testing::Test {
     // Opens the card, which holds one recording, and loads its telemetry.
     void Load() {
         ASSERT_TRUE(catalogue.Load(FromFsPath(dir.path() / "card"), ""));
-        ASSERT_EQ(catalogue.entries.size(), 1u);
+        ASSERT_EQ(catalogue.Entries().size(), 1u);
         ASSERT_TRUE(catalogue.LoadCurrentTelemetry(0));
     }
     EvidenceRequest Request() const {
-        return {catalogue.entries[0],
-                catalogue.gpsSamples,
-                catalogue.currentEvents,
-                catalogue.currentTrip,
+        return {catalogue.Entries()[0],
+                catalogue.GpsSamples(),
+                catalogue.CurrentEvents(),
+                catalogue.CurrentTrip(),
                 "9.8.7",
                 {}};
     }

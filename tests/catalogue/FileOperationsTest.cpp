@@ -45,7 +45,7 @@ class FileOperationsTest : public ::testing::Test {
         fs::permissions(dir.path() / "card/DCIM/FILE140101-120200.MP4", fs::perms::owner_write,
                         fs::perm_options::remove);
         ASSERT_TRUE(catalogue.Load(FromFsPath(dir.path() / "card"), ""));
-        ASSERT_EQ(catalogue.groups.size(), 2u);
+        ASSERT_EQ(catalogue.Groups().size(), 2u);
     }
     TempDir dir;
     FakeViews views;
@@ -57,7 +57,7 @@ TEST_F(FileOperationsTest, NothingSelectedIsReported) {
     EXPECT_FALSE(DeleteSelected(catalogue, {}));
     EXPECT_FALSE(UnlockSelected(catalogue, {false, false}));
     EXPECT_FALSE(CopySelected(catalogue, {}, FromFsPath(dir.path())).anySelected);
-    EXPECT_EQ(catalogue.entries.size(), 4u);
+    EXPECT_EQ(catalogue.Entries().size(), 4u);
 }
 
 TEST_F(FileOperationsTest, DeleteRemovesFilesAndRegroups) {
@@ -66,8 +66,8 @@ TEST_F(FileOperationsTest, DeleteRemovesFilesAndRegroups) {
     EXPECT_FALSE(fs::exists(dir.path() / "card/DCIM/FILE140101-120000.MP4"));
     EXPECT_FALSE(
         fs::exists(dir.path() / "card/DCIM/FILE140101-120200.MP4"));  // read-only, still deleted
-    ASSERT_EQ(catalogue.entries.size(), 1u);
-    EXPECT_EQ(catalogue.groups.size(), 1u);
+    ASSERT_EQ(catalogue.Entries().size(), 1u);
+    EXPECT_EQ(catalogue.Groups().size(), 1u);
     EXPECT_EQ(views.rows.size(), 1u);
     EXPECT_EQ(views.rows[0].fileName, "FILE140101-130000.MP4");
 }
@@ -77,12 +77,12 @@ TEST_F(FileOperationsTest, UnlockClearsBothKindsOfLock) {
     ASSERT_TRUE(UnlockSelected(catalogue, {true, false}));
     EXPECT_TRUE(fs::exists(dir.path() / "card/DCIM/EME_140101-120100.MP4"));
     EXPECT_FALSE(fs::exists(dir.path() / "card/DCIM/EMEG140101-120100.MP4"));
-    EXPECT_EQ(catalogue.entries[1].fileName, "EME_140101-120100.MP4");
-    EXPECT_EQ(catalogue.entries[1].flags, 0);
+    EXPECT_EQ(catalogue.Entries()[1].fileName, "EME_140101-120100.MP4");
+    EXPECT_EQ(catalogue.Entries()[1].flags, 0);
     EXPECT_FALSE(ReadOnly(dir.path() / "card/DCIM/FILE140101-120200.MP4"));
-    EXPECT_EQ(catalogue.entries[2].flags, 0);
-    EXPECT_EQ(catalogue.entries[2].fileName, "FILE140101-120200.MP4");
-    EXPECT_EQ(catalogue.groups[0].groupFlags, 0);
+    EXPECT_EQ(catalogue.Entries()[2].flags, 0);
+    EXPECT_EQ(catalogue.Entries()[2].fileName, "FILE140101-120200.MP4");
+    EXPECT_EQ(catalogue.Groups()[0].groupFlags, 0);
     ASSERT_EQ(views.rows.size(), 4u);
     EXPECT_EQ(views.rows[1].fileName, "EME_140101-120100.MP4");
 }
@@ -93,7 +93,7 @@ TEST_F(FileOperationsTest, UnlockNeverRenamesOverAnotherFile) {
     ASSERT_TRUE(UnlockSelected(catalogue, {true, false}));
     EXPECT_TRUE(fs::exists(dir.path() / "card/DCIM/EMEG140101-120100.MP4"));
     EXPECT_EQ(fs::file_size(dir.path() / "card/DCIM/EME_140101-120100.MP4"), 1u);
-    EXPECT_EQ(catalogue.entries[1].flags, EntryFlagNameLocked);
+    EXPECT_EQ(catalogue.Entries()[1].flags, EntryFlagNameLocked);
 }
 
 TEST_F(FileOperationsTest, FailedDeleteAndUnlockAreReportedAndChangeNothing) {
@@ -112,7 +112,7 @@ TEST_F(FileOperationsTest, FailedDeleteAndUnlockAreReportedAndChangeNothing) {
     EXPECT_TRUE(ReadOnly(dcim / "FILE140101-120200.MP4"));
     EXPECT_FALSE(ReadOnly(dcim / "FILE140101-120000.MP4"));
     EXPECT_FALSE(fs::exists(dir.path() / "card/FILE140101-130000.MP4"));
-    ASSERT_EQ(catalogue.entries.size(), 3u);
+    ASSERT_EQ(catalogue.Entries().size(), 3u);
 
     failed.clear();
     EXPECT_TRUE(UnlockSelected(catalogue, {true}, &failed));
@@ -120,7 +120,7 @@ TEST_F(FileOperationsTest, FailedDeleteAndUnlockAreReportedAndChangeNothing) {
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_NE(failed[0].find("EMEG140101-120100.MP4"), std::string::npos);
     EXPECT_TRUE(fs::exists(dcim / "EMEG140101-120100.MP4"));
-    EXPECT_EQ(catalogue.entries[1].flags, EntryFlagNameLocked);
+    EXPECT_EQ(catalogue.Entries()[1].flags, EntryFlagNameLocked);
     EXPECT_FALSE(ReadOnly(dcim / "FILE140101-120200.MP4"));
     fs::permissions(dcim, fs::perms::owner_write, fs::perm_options::add);
 }

@@ -29,7 +29,7 @@ class KmlExportTest : public ::testing::Test {
         e.fileName = "FILE160517-140327F.MOV";
         e.subFolder = std::string("DCIM") + kPathSeparator;
         e.telemetry.startTime = UtcEpoch(2016, 5, 17, 5, 3, 27);  // 14:03:27 in UTC+9
-        catalogue.entries.push_back(e);
+        catalogue.AddEntry(e);
         catalogue.SetCurrentIndex(0);
     }
     static GpsSample Fix(double lat, double lon, std::int32_t alt, std::uint8_t fix = 1) {
@@ -45,10 +45,11 @@ class KmlExportTest : public ::testing::Test {
 };
 
 TEST_F(KmlExportTest, WritesTheDocumentByteForByte) {
-    catalogue.gpsSamples = {Fix(3730.12, 13945.0, 0),
-                            Fix(3730.12, 13945.0, 0, 0),  // no fix: left out
-                            Fix(20000.0, 13945.0, 0),     // beyond the bound
-                            Fix(-3350.5, -7040.25, -12)};
+    catalogue.SetCurrentSamples(
+        {Fix(3730.12, 13945.0, 0), Fix(3730.12, 13945.0, 0, 0),  // no fix: left out
+         Fix(20000.0, 13945.0, 0),                               // beyond the bound
+         Fix(-3350.5, -7040.25, -12)},
+        {}, 1.0);
     const KmlFolder folder = GetKmlFolder(FromFsPath(dir.path()));
     ASSERT_TRUE(folder.ready);
     const auto path = ExportKml(catalogue, folder.path);
@@ -89,7 +90,7 @@ TEST_F(KmlExportTest, WritesTheDocumentByteForByte) {
     EXPECT_FALSE(std::filesystem::exists(ToFsPath(*path + ".part")));
 
     // A second export replaces the same file.
-    catalogue.gpsSamples.clear();
+    catalogue.SetCurrentSamples({}, {}, 1.0);
     ASSERT_EQ(ExportKml(catalogue, folder.path), path);
     EXPECT_EQ(ReadAll(*path).find("139.75"), std::string::npos);
 }
@@ -102,7 +103,7 @@ TEST_F(KmlExportTest, NamesAndFailures) {
     e.fileName = "駐車場0001.MP4";
     EXPECT_EQ(KmlFileName(e), "駐車場0001_2014_01_01_09-00-00.KML");
     e.fileName = "a&b.MP4";
-    catalogue.entries.push_back(e);
+    catalogue.AddEntry(e);
     catalogue.SetCurrentIndex(5);  // beyond the end: lowered to the last recording
     const auto path = ExportKml(catalogue, FromFsPath(dir.path()) + kPathSeparator);
     ASSERT_TRUE(path.has_value());
@@ -110,9 +111,9 @@ TEST_F(KmlExportTest, NamesAndFailures) {
 
     // No current recording, or a folder that cannot be written: a clean failure.
     catalogue.SetCurrentIndex(-1);
-    catalogue.entries.clear();
+    catalogue.Clear();
     EXPECT_FALSE(ExportKml(catalogue, FromFsPath(dir.path())).has_value());
-    catalogue.entries.push_back(e);
+    catalogue.AddEntry(e);
     catalogue.SetCurrentIndex(0);
     EXPECT_FALSE(
         ExportKml(catalogue, FromFsPath(dir.path() / "missing") + kPathSeparator).has_value());

@@ -430,7 +430,7 @@ class FileListTest : public QObject {
             e.fileName = name;
             e.rootFolder = "/card";
             e.telemetry.fileSize = size;
-            catalogue.entries.push_back(e);
+            catalogue.AddEntry(e);
         }
         catalogue.RebuildGroupRecords();
         catalogue.FillList();

@@ -1,6 +1,5 @@
-// The map panel in the real Qt WebEngine view: script calls before and after the page has
-// loaded, reloads, the core's interface, silence and right clicks; plus the exact texts of
-// MovePosition.
+// The map panel in the real Qt WebEngine view: calls before and after the page has loaded,
+// reloads, the catalogue's interface, silence and right clicks; plus the exact script texts.
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
@@ -57,26 +56,26 @@ class MapPanelTest : public QObject {
     static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
   private slots:
-    void movePositionText_data() {
-        QTest::addColumn<int>("mapType");
-        QTest::addColumn<double>("lat");
-        QTest::addColumn<double>("lon");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("east north")
-            << 0 << 35.39511 << 139.446296 << QStringLiteral("movpos(35.658517, 139.743827)");
-        QTest::newRow("south keeps sign")
-            << 0 << -37.3 << 144.5 << QStringLiteral("movpos(-37.500000, 144.833333)");
-        QTest::newRow("west") << 1 << 51.3 << -0.075
-                              << QStringLiteral("movpos(51.500000, -0.125000)");
-        QTest::newRow("other option unchanged")
-            << 2 << 35.39511 << 139.446296 << QStringLiteral("movpos(35.395110, 139.446296)");
-    }
-    void movePositionText() {
-        QFETCH(int, mapType);
-        QFETCH(double, lat);
-        QFETCH(double, lon);
-        QFETCH(QString, text);
-        QCOMPARE(CHtmlMapDlg::MovePositionScript(mapType, lat, lon), text);
+    // The exact texts the page is given, in decimal degrees with six decimals whatever the
+    // locale; the heading never reaches the page.
+    void scriptTexts() {
+        using lum::MapEventDot;
+        using lum::MapTrackPoint;
+        QCOMPARE(CHtmlMapDlg::MoveCarScript({35.658517, 139.743827}),
+                 QStringLiteral("movpos(35.658517, 139.743827)"));
+        QCOMPARE(CHtmlMapDlg::MoveCarScript({-37.5, -0.125}),
+                 QStringLiteral("movpos(-37.500000, -0.125000)"));
+        QCOMPARE(CHtmlMapDlg::TrackScript(
+                     {{{35.504167, 139.758333}, 42}, {{-33.841667, -70.670833}, -1}, {{0, 0}, 0}}),
+                 QStringLiteral("path_plot_all([[35.504167,139.758333,42],"
+                                "[-33.841667,-70.670833],[0.000000,0.000000,0]])"));
+        QCOMPARE(CHtmlMapDlg::DrivenScript(89), QStringLiteral("pathdrived_plot_to_n(89)"));
+        QCOMPARE(CHtmlMapDlg::EventsScript({}), QStringLiteral("events_delete()"));
+        // The tooltip text is a JSON string: quotes, markup and a line end reach the page inert.
+        QCOMPARE(CHtmlMapDlg::EventsScript(
+                     {MapEventDot{{35.5, 139.75}, 0xE0301E, "Harsh \"braking\" <b>\n"}}),
+                 QStringLiteral(
+                     "events_plot([[35.5,139.75,\"#e0301e\",\"Harsh \\\"braking\\\" <b>\\n\"]])"));
     }
 
     // A recording chosen at start-up sends its track before the page exists; it must arrive.
@@ -88,15 +87,14 @@ class MapPanelTest : public QObject {
         QVERIFY(!dlg.IsPageReady());
 
         lum::IMapView& core = dlg;
-        QVERIFY(core.RunScript(std::string("pathdrived_delete()")));
-        QVERIFY(core.RunScript(std::string("path_delete()")));
-        QVERIFY(dlg.RunScript(QStringLiteral("path_plot(35.658517,139.745493)")));
-        QVERIFY(dlg.RunScript(QStringLiteral("path_plot(35.659000,139.746000)")));
-        QVERIFY(dlg.RunScript(QStringLiteral("path_plot(35.660000,139.747000)")));
-        QVERIFY(dlg.MovePosition(35.39511, 139.446296, 90));
+        core.ClearTrack();
+        core.ShowTrack({{{35.658517, 139.745493}, 30},
+                        {{35.659000, 139.746000}, 31},
+                        {{35.660000, 139.747000}, -1}});
+        core.MoveCar({35.658517, 139.743827}, 90);
         // Deleting after plotting: order matters, so a reordering queue would show here.
-        QVERIFY(dlg.RunScript(QStringLiteral("pathdrived_delete()")));
-        QVERIFY(dlg.MovePosition(35.3954, 139.4478, 0));
+        dlg.RunScript(QStringLiteral("pathdrived_delete()"));
+        core.MoveCar({35.659, 139.746333}, 0);
         QVERIFY(!dlg.IsPageReady());
 
         QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, kLoadTimeoutMs);
@@ -107,10 +105,17 @@ class MapPanelTest : public QObject {
         QCOMPARE(Number(dlg, QStringLiteral("aitmarker.getLatLng().lng")), 139.746333);
 
         // Once loaded, calls run at once.
-        QVERIFY(dlg.MovePosition(35.39511, 139.446296, 90));
-        QVERIFY(dlg.RunScript(QStringLiteral("path_delete()")));
-        QCOMPARE(Number(dlg, QStringLiteral("poly.getLatLngs().length")), 0.0);
+        core.MoveCar({35.658517, 139.743827}, 90);
+        core.ShowDriven(2);
         QCOMPARE(Number(dlg, QStringLiteral("polyDrived.getLatLngs().length")), 2.0);
+        core.ShowEvents(
+            {{{35.659, 139.746}, 0xFF0000, "one"}, {{35.66, 139.747}, 0x00FF00, "two"}});
+        QCOMPARE(Number(dlg, QStringLiteral("eventLayer.getLayers().length")), 2.0);
+        core.ShowEvents({});
+        QCOMPARE(Number(dlg, QStringLiteral("eventLayer.getLayers().length")), 0.0);
+        core.ClearTrack();
+        QCOMPARE(Number(dlg, QStringLiteral("poly.getLatLngs().length")), 0.0);
+        QCOMPARE(Number(dlg, QStringLiteral("polyDrived.getLatLngs().length")), 0.0);
         QCOMPARE(Number(dlg, QStringLiteral("aitmarker.getLatLng().lat")), 35.658517);
         // The map's centre sits on a whole pixel, within 4e-5 degrees at zoom 15.
         QVERIFY(qAbs(Number(dlg, QStringLiteral("map.getCenter().lng")) - 139.743827) < 1e-4);
@@ -125,7 +130,7 @@ class MapPanelTest : public QObject {
         dlg.show();
         QVERIFY(WaitReady(dlg));
         dlg.RunScript(QStringLiteral("path_plot(35.1,139.1)"));
-        dlg.MovePosition(35.2, 139.2, 0);
+        dlg.MoveCar({35.2, 139.2}, 0);
         QCOMPARE(Number(dlg, QStringLiteral("poly.getLatLngs().length")), 1.0);
 
         dlg.ReloadPage();
@@ -153,8 +158,13 @@ class MapPanelTest : public QObject {
         dlg.resize(480, 300);
         dlg.show();
         QVERIFY(WaitReady(dlg));
+        // An event's text in UTF-8 reaches the page as the same characters.
         lum::IMapView& core = dlg;
-        core.RunScript(std::string("document.title = '\xE5\x9C\xB0\xE5\x9B\xB3'"));
+        core.ShowEvents({{{35.659, 139.746}, 0xFF0000, "\xE5\x9C\xB0\xE5\x9B\xB3"}});
+        QCOMPARE(Eval(dlg, QStringLiteral("eventLayer.getLayers()[0].getTooltip().getContent()"
+                                          ".textContent")),
+                 std::optional<QVariant>(QString::fromUtf8("\xE5\x9C\xB0\xE5\x9B\xB3")));
+        dlg.RunScript(QString::fromUtf8("document.title = '\xE5\x9C\xB0\xE5\x9B\xB3'"));
         dlg.RunScript(QStringLiteral("this is not a script ("));
         dlg.RunScript(QStringLiteral("no_such_function()"));
         // A frame of its own has an untouched console, so this reaches the embedding page.

@@ -62,10 +62,27 @@ class FakeViews : public IFileListView,
         return true;
     }
     void SetHideCurves(bool hide) override { curve.push_back(hide ? "Hide" : "Show"); }
-    bool MovePosition(double lat, double lon, int heading) override {
-        moves.push_back(FormatFixed6(lat) + "," + FormatFixed6(lon) + "," +
+    // The car's moves as "lat,lon,heading" in degrees, the other map calls as short texts.
+    void MoveCar(TrackPoint at, int heading) override {
+        moves.push_back(FormatFixed6(at.latitude) + "," + FormatFixed6(at.longitude) + "," +
                         std::to_string(heading));
-        return true;
+    }
+    // "track [lat,lon,kmh],[lat,lon]...": a point without a speed has two numbers.
+    void ShowTrack(const std::vector<MapTrackPoint>& points) override {
+        std::string text = "track ";
+        for (const MapTrackPoint& p : points) {
+            text += (text.size() > 6 ? ",[" : "[") + FormatFixed6(p.at.latitude) + "," +
+                    FormatFixed6(p.at.longitude) +
+                    (p.speedKmh >= 0 ? "," + std::to_string(p.speedKmh) : "") + "]";
+        }
+        mapCalls.push_back(text);
+    }
+    void ShowDriven(std::size_t count) override {
+        mapCalls.push_back("driven " + std::to_string(count));
+    }
+    void ClearTrack() override { mapCalls.push_back("clear track"); }
+    void ShowEvents(const std::vector<MapEventDot>& dots) override {
+        mapCalls.push_back("events " + std::to_string(dots.size()));
     }
     void SetHeading(int degrees) override {
         gauges.push_back("heading " + std::to_string(degrees));
@@ -83,10 +100,6 @@ class FakeViews : public IFileListView,
     }
     void RefreshValueTexts() override { gauges.push_back("values"); }
 
-    bool RunScript(const std::string& script) override {
-        scripts.push_back(script);
-        return true;
-    }
     void ShowScanCount(int count) override { scanCounts.push_back(count); }
 
     void ShowProgress(int percent, const std::string& text) override {
@@ -99,7 +112,7 @@ class FakeViews : public IFileListView,
     }
 
     std::vector<RecordedRow> rows;
-    std::vector<std::string> log, curve, scripts, progress, questions, moves, gauges;
+    std::vector<std::string> log, curve, mapCalls, progress, questions, moves, gauges;
     bool speedValid = true;
     std::uint16_t speed = 0;
     std::vector<GSensorSample> loaded;

@@ -216,25 +216,25 @@ void WriteCatalogueJson(std::ostream& out, const RecordingCatalogue& c,
     w.BeginObject();
     w.Key("entries");
     w.BeginArray();
-    for (std::size_t i = 0; i < c.entries.size(); ++i) {
-        const RecordingEntry& e = c.entries[i];
+    for (std::size_t i = 0; i < c.Entries().size(); ++i) {
+        const RecordingEntry& e = c.Entries()[i];
         w.BeginObject();
         w.Key("fileName");
         w.Text(e.fileName);
         Bytes(w, "fileNameBytes", e.fileName);
         w.Key("flags");
         w.Number(std::uint64_t{e.flags});
-        if (i < c.rows.size()) {
+        if (i < c.Rows().size()) {
             w.Key("groupNumber");
-            w.Number(std::int64_t{c.rows[i].groupNumber});
+            w.Number(std::int64_t{c.Rows()[i].groupNumber});
         }
         w.Key("groupStart");
         w.Number(std::int64_t{e.groupStart});
         w.Key("index");
         w.Number(std::uint64_t{i});
-        if (i < c.rows.size()) {
+        if (i < c.Rows().size()) {
             w.Key("indexInGroup");
-            w.Number(std::int64_t{c.rows[i].indexInGroup});
+            w.Number(std::int64_t{c.Rows()[i].indexInGroup});
         }
         w.Key("kind");
         w.Text(KindEnglishName(KindOf(e)));
@@ -255,7 +255,7 @@ void WriteCatalogueJson(std::ostream& out, const RecordingCatalogue& c,
     w.EndArray();
     w.Key("groups");
     w.BeginArray();
-    for (const GroupRecord& g : c.groups) {
+    for (const GroupRecord& g : c.Groups()) {
         w.BeginObject();
         w.Key("entryCount");
         w.Number(std::int64_t{g.entryCount});
@@ -293,8 +293,8 @@ void WriteEventsJson(std::ostream& out, const RecordingCatalogue& c,
     w.BeginObject();
     w.Key("events");
     w.BeginArray();
-    for (std::size_t i = 0; i < c.entries.size(); ++i) {
-        const RecordingEntry& e = c.entries[i];
+    for (std::size_t i = 0; i < c.Entries().size(); ++i) {
+        const RecordingEntry& e = c.Entries()[i];
         for (const DrivingEvent& ev : eventsOf(i)) {
             w.BeginObject();
             w.Key("endMs");

@@ -118,7 +118,7 @@ std::string InputPath(const std::string& given) {
 bool LoadPath(RecordingCatalogue& catalogue, const std::string& path, bool& single) {
     std::error_code ec;
     const fs::path p = ToFsPath(path);
-    catalogue.eventThresholds = CLumSettings::Instance().ReadEventThresholds();
+    catalogue.SetThresholds(CLumSettings::Instance().ReadEventThresholds());
     single = fs::exists(p, ec) && !fs::is_directory(p, ec);
     LoadStatus status;
     if (single) {
@@ -176,18 +176,18 @@ void PrintTable(const RecordingCatalogue& c, const std::vector<RecordingFigures>
     std::printf("%5s  %-9s  %-19s  %8s  %10s  %-9s  %5s  %-9s  %8s  %8s  %5s  %5s  %5s  %6s  %s\n",
                 "INDEX", "KIND", "START (LOCAL)", "LENGTH", "SIZE", "FRAME", "GROUP", "TELEMETRY",
                 "KM", "DRIVING", "MAX", "AVG", "MAX G", "EVENTS", "PATH");
-    for (std::size_t i = 0; i < c.entries.size(); ++i) {
-        const RecordingEntry& e = c.entries[i];
+    for (std::size_t i = 0; i < c.Entries().size(); ++i) {
+        const RecordingEntry& e = c.Entries()[i];
         const TelemetryIndex& t = e.telemetry;
         const std::string start = t.startTime == 0 ? "-" : LocalTimeText(t.startTime);
         const std::string frame = std::to_string(t.width) + "x" + std::to_string(t.height);
         std::printf("%5zu  %-9s  %-19s  %7.1fs  %10llu  %-9s  %5d  %-9s  %s  %s\n", i,
                     std::string(KindEnglishName(KindOf(e))).c_str(), start.c_str(),
                     t.durationMs / 1000.0, static_cast<unsigned long long>(t.fileSize),
-                    frame.c_str(), c.rows[i].groupNumber, TelemetryKind(t).c_str(),
+                    frame.c_str(), c.Rows()[i].groupNumber, TelemetryKind(t).c_str(),
                     FiguresText(figures[i]).c_str(), FullPath(e).c_str());
     }
-    for (const GroupRecord& g : c.groups) {
+    for (const GroupRecord& g : c.Groups()) {
         RecordingFigures group;
         for (std::int32_t k = 0; k < g.entryCount; ++k) {
             const RecordingFigures& f = figures[static_cast<std::size_t>(g.firstEntry + k)];
@@ -201,18 +201,18 @@ void PrintTable(const RecordingCatalogue& c, const std::vector<RecordingFigures>
             Clock(group.trip.drivingMs).c_str(), group.trip.maxSpeedKmh, group.trip.averageSpeedKmh,
             group.trip.maxAccelerationG, group.events);
     }
-    std::printf("%zu recordings in %zu groups\n", c.entries.size(), c.groups.size());
+    std::printf("%zu recordings in %zu groups\n", c.Entries().size(), c.Groups().size());
 }
 
 // The figures of every recording, each read once; a recording that cannot be
 // opened has none. Each recording is read and analysed on its own, so the work
 // is shared among the processor's cores: thread k takes recordings k, k + n, ...
 std::vector<RecordingFigures> AllFigures(const RecordingCatalogue& c) {
-    std::vector<RecordingFigures> figures(c.entries.size());
+    std::vector<RecordingFigures> figures(c.Entries().size());
     const auto work = [&](std::size_t first, std::size_t step) {
-        for (std::size_t i = first; i < c.entries.size(); i += step) {
+        for (std::size_t i = first; i < c.Entries().size(); i += step) {
             if (std::optional<DriveAnalysis> a =
-                    ReadDriveAnalysis(c.entries[i], c.eventThresholds)) {
+                    ReadDriveAnalysis(c.Entries()[i], c.Thresholds())) {
                 figures[i] = {a->trip, a->events.size()};
             }
         }
@@ -220,7 +220,7 @@ std::vector<RecordingFigures> AllFigures(const RecordingCatalogue& c) {
     const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
     {
         std::vector<std::jthread> helpers;  // joined at the end of this block
-        for (std::size_t k = 1; k < threads && k < c.entries.size(); ++k) {
+        for (std::size_t k = 1; k < threads && k < c.Entries().size(); ++k) {
             helpers.emplace_back(work, k, threads);
         }
         work(0, threads);
@@ -255,9 +255,9 @@ void AppendField(std::string& out, std::string_view name, Int v) {
 bool WriteTelemetryDocument(const RecordingCatalogue& c) {
     constexpr std::size_t kChunk = 1 << 16;
     std::string out = "{\n  \"recordsPerSecond\": ";
-    AppendNumber(out, c.recordsPerSecond);
+    AppendNumber(out, c.RecordsPerSecond());
     out += ",\n  \"gsensorFullScale\": ";
-    AppendNumber(out, c.gsensorFullScale);
+    AppendNumber(out, c.GSensorFullScale());
     out += ",\n  \"gps\": [";
     const auto flush = [&](bool always) {
         if (!always && out.size() < kChunk) {
@@ -268,7 +268,7 @@ bool WriteTelemetryDocument(const RecordingCatalogue& c) {
         return written;
     };
     const char* separator = "\n    ";
-    for (const GpsSample& s : c.gpsSamples) {
+    for (const GpsSample& s : c.GpsSamples()) {
         out += separator;
         separator = ",\n    ";
         out += "{\"latitude\": ";
@@ -294,7 +294,7 @@ bool WriteTelemetryDocument(const RecordingCatalogue& c) {
     }
     out += "\n  ],\n  \"gsensor\": [";
     separator = "\n    ";
-    for (const GSensorSample& a : c.gsensorSamples) {
+    for (const GSensorSample& a : c.GSensorSamples()) {
         out += separator;
         separator = ",\n    ";
         out += "[" + std::to_string(a.x) + ", " + std::to_string(a.y) + ", " + std::to_string(a.z) +
@@ -305,7 +305,7 @@ bool WriteTelemetryDocument(const RecordingCatalogue& c) {
     }
     out += "\n  ],\n  \"track\": [";
     separator = "\n    ";
-    for (const TrackPoint& p : TrackPoints(c.gpsSamples)) {
+    for (const TrackPoint& p : TrackPoints(c.GpsSamples())) {
         out += separator;
         separator = ",\n    ";
         out += "[";
@@ -322,15 +322,15 @@ bool WriteTelemetryDocument(const RecordingCatalogue& c) {
 }
 
 std::optional<std::string> TrackText(const std::string& format, const RecordingCatalogue& c) {
-    const RecordingEntry& e = c.entries[static_cast<std::size_t>(c.CurrentIndex())];
+    const RecordingEntry& e = c.Entries()[static_cast<std::size_t>(c.CurrentIndex())];
     if (format == "gpx")
-        return GpxDocument(e, c.gpsSamples);
+        return GpxDocument(e, c.GpsSamples());
     if (format == "csv")
-        return CsvDocument(c.gpsSamples);
+        return CsvDocument(c.GpsSamples());
     if (format == "kml")
-        return KmlDocument(e, c.gpsSamples);
+        return KmlDocument(e, c.GpsSamples());
     if (format == "geojson")
-        return GeoJsonDocument(e, c.gpsSamples);
+        return GeoJsonDocument(e, c.GpsSamples());
     return std::nullopt;
 }
 
@@ -357,7 +357,7 @@ int Scan(const std::vector<std::string>& args) {
     if (!LoadPath(catalogue, path, single)) {
         return kExitFailure;
     }
-    if (single && catalogue.entries.empty()) {
+    if (single && catalogue.Entries().empty()) {
         std::cerr << path << ": not a recording that LUM can read\n";
         return kExitFailure;
     }
@@ -403,18 +403,18 @@ int Events(const std::vector<std::string>& args) {
     if (!LoadPath(catalogue, path, single)) {
         return kExitFailure;
     }
-    if (single && catalogue.entries.empty()) {
+    if (single && catalogue.Entries().empty()) {
         std::cerr << path << ": not a recording that LUM can read\n";
         return kExitFailure;
     }
     int failures = 0;
     const auto eventsOf = [&](std::size_t i) {
         if (!catalogue.LoadCurrentTelemetry(static_cast<int>(i))) {
-            std::cerr << FullPath(catalogue.entries[i]) << ": cannot be opened\n";
+            std::cerr << FullPath(catalogue.Entries()[i]) << ": cannot be opened\n";
             ++failures;
             return std::vector<DrivingEvent>{};
         }
-        return catalogue.currentEvents;
+        return catalogue.CurrentEvents();
     };
     if (asJson) {
         WriteEventsJson(std::cout, catalogue, eventsOf);
@@ -422,8 +422,8 @@ int Events(const std::vector<std::string>& args) {
         std::printf("%5s  %-24s  %-19s  %8s  %-19s  %9s  %s\n", "INDEX", "RECORDING",
                     "TIME (LOCAL)", "AT", "EVENT", "PEAK", "POSITION");
         std::size_t count = 0;
-        for (std::size_t i = 0; i < catalogue.entries.size(); ++i) {
-            const RecordingEntry& e = catalogue.entries[i];
+        for (std::size_t i = 0; i < catalogue.Entries().size(); ++i) {
+            const RecordingEntry& e = catalogue.Entries()[i];
             for (const DrivingEvent& ev : eventsOf(i)) {
                 const std::string when =
                     e.telemetry.startTime == 0
@@ -441,7 +441,7 @@ int Events(const std::vector<std::string>& args) {
                 ++count;
             }
         }
-        std::printf("%zu events in %zu recordings\n", count, catalogue.entries.size());
+        std::printf("%zu events in %zu recordings\n", count, catalogue.Entries().size());
     }
     return failures == 0 ? kExitOk : kExitFailure;
 }
@@ -481,7 +481,7 @@ int Telemetry(const std::vector<std::string>& args) {
     if (!LoadPath(catalogue, path, single)) {
         return kExitFailure;
     }
-    if (catalogue.entries.empty()) {
+    if (catalogue.Entries().empty()) {
         std::cerr << path << ": not a recording that LUM can read\n";
         return kExitFailure;
     }
@@ -549,9 +549,9 @@ int Export(const std::vector<std::string>& args) {
     RemoveStaleTemporaries(ToFsPath(outDir));
     std::set<std::string> used;
     int failures = 0;
-    const std::size_t total = catalogue.entries.size();
+    const std::size_t total = catalogue.Entries().size();
     for (std::size_t i = 0; i < total; ++i) {
-        const RecordingEntry& e = catalogue.entries[i];
+        const RecordingEntry& e = catalogue.Entries()[i];
         if (!catalogue.LoadCurrentTelemetry(static_cast<int>(i))) {
             std::cerr << "\n" << FullPath(e) << ": cannot be opened\n";
             ++failures;
@@ -597,7 +597,7 @@ int Evidence(const std::vector<std::string>& args) {
     if (!LoadPath(catalogue, path, single)) {
         return kExitFailure;
     }
-    if (catalogue.entries.empty()) {
+    if (catalogue.Entries().empty()) {
         std::cerr << path << ": not a recording that LUM can read\n";
         return kExitFailure;
     }
@@ -605,9 +605,12 @@ int Evidence(const std::vector<std::string>& args) {
         std::cerr << path << ": cannot be opened\n";
         return kExitFailure;
     }
-    const EvidenceRequest request{
-        catalogue.entries[0],  catalogue.gpsSamples, catalogue.currentEvents,
-        catalogue.currentTrip, LUM_VERSION,          {}};
+    const EvidenceRequest request{catalogue.Entries()[0],
+                                  catalogue.GpsSamples(),
+                                  catalogue.CurrentEvents(),
+                                  catalogue.CurrentTrip(),
+                                  LUM_VERSION,
+                                  {}};
     const EvidenceResult result = ExportEvidence(request, ToFsPath(outDir));
     if (!result.ok()) {
         std::cerr << "lumtool: " << FromFsPath(result.folder) << ": "

@@ -1,6 +1,8 @@
 #include "views/map/CHtmlMapDlg.h"
 
 #include <QDesktopServices>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -8,7 +10,6 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <charconv>
-#include <cmath>
 #include <utility>
 
 namespace lum {
@@ -127,7 +128,7 @@ void CHtmlMapDlg::OnLoadFinished(bool ok) {
     emit pageLoaded(true);
 }
 
-bool CHtmlMapDlg::RunScript(const QString& script) {
+void CHtmlMapDlg::RunScript(const QString& script) {
     switch (m_state) {
         case PageState::Ready:
             m_view->page()->runJavaScript(script);
@@ -138,29 +139,70 @@ bool CHtmlMapDlg::RunScript(const QString& script) {
         case PageState::Failed:
             break;
     }
-    return true;
 }
 
-bool CHtmlMapDlg::RunScript(const std::string& script) {
-    return RunScript(QString::fromUtf8(script.data(), static_cast<qsizetype>(script.size())));
-}
-
-double CHtmlMapDlg::ToDecimalDegrees(double degreesMinutes) {
-    const double degrees = std::trunc(degreesMinutes);
-    return degrees + (degreesMinutes - degrees) * 100.0 / 60.0;
-}
-
-QString CHtmlMapDlg::MovePositionScript(int mapType, double lat, double lon) {
-    if (mapType == 0 || mapType == 1) {
-        lat = ToDecimalDegrees(lat);
-        lon = ToDecimalDegrees(lon);
+QString CHtmlMapDlg::TrackScript(const std::vector<MapTrackPoint>& points) {
+    // path_plot_all([[lat,lon,kmh],...]); a point without a speed has no third number.
+    QString script = QStringLiteral("path_plot_all([");
+    script.reserve(script.size() + static_cast<qsizetype>(points.size()) * 30 + 2);
+    bool first = true;
+    for (const MapTrackPoint& p : points) {
+        script += first ? QStringLiteral("[") : QStringLiteral(",[");
+        first = false;
+        script += Fixed6(p.at.latitude) + QLatin1Char(',') + Fixed6(p.at.longitude);
+        if (p.speedKmh >= 0) {
+            script += QLatin1Char(',') + QString::number(p.speedKmh);
+        }
+        script += QLatin1Char(']');
     }
-    return QStringLiteral("movpos(%1, %2)").arg(Fixed6(lat), Fixed6(lon));
+    script += QStringLiteral("])");
+    return script;
 }
 
-bool CHtmlMapDlg::MovePosition(double lat, double lon, int heading) {
+QString CHtmlMapDlg::DrivenScript(std::size_t count) {
+    return QStringLiteral("pathdrived_plot_to_n(%1)").arg(static_cast<qulonglong>(count));
+}
+
+QString CHtmlMapDlg::MoveCarScript(TrackPoint at) {
+    return QStringLiteral("movpos(%1, %2)").arg(Fixed6(at.latitude), Fixed6(at.longitude));
+}
+
+QString CHtmlMapDlg::EventsScript(const std::vector<MapEventDot>& dots) {
+    if (dots.empty()) {
+        return QStringLiteral("events_delete()");
+    }
+    // JSON is a valid script literal: the texts reach the page escaped.
+    QJsonArray list;
+    for (const MapEventDot& d : dots) {
+        list.append(
+            QJsonArray{d.at.latitude, d.at.longitude,
+                       QStringLiteral("#%1").arg(d.colour & 0xFFFFFFu, 6, 16, QLatin1Char('0')),
+                       QString::fromStdString(d.text)});
+    }
+    return QStringLiteral("events_plot(") +
+           QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)) + QLatin1Char(')');
+}
+
+void CHtmlMapDlg::ShowTrack(const std::vector<MapTrackPoint>& points) {
+    RunScript(TrackScript(points));
+}
+
+void CHtmlMapDlg::ShowDriven(std::size_t count) {
+    RunScript(DrivenScript(count));
+}
+
+void CHtmlMapDlg::ClearTrack() {
+    RunScript(QStringLiteral("pathdrived_delete()"));
+    RunScript(QStringLiteral("path_delete()"));
+}
+
+void CHtmlMapDlg::MoveCar(TrackPoint at, int heading) {
     static_cast<void>(heading);  // the page's marker does not turn
-    return RunScript(MovePositionScript(m_nMapType, lat, lon));
+    RunScript(MoveCarScript(at));
+}
+
+void CHtmlMapDlg::ShowEvents(const std::vector<MapEventDot>& dots) {
+    RunScript(EventsScript(dots));
 }
 
 }  // namespace lum

@@ -1,5 +1,6 @@
-// The map panel: a web view showing the map page embedded in the program, driven only by short
-// script texts such as "path_plot(35.658517,139.745493)".
+// The map panel: a web view showing the map page embedded in the program. The catalogue speaks
+// to it through IMapView in decimal degrees; this panel alone turns those calls into the short
+// script texts the page runs, such as "movpos(35.658517, 139.745493)".
 //
 // The page (qrc:/map/map.html with Leaflet and the pin beside it) is compiled into
 // lum_views_map; linking the target is enough to have it, no initialisation call is needed.
@@ -31,7 +32,7 @@ class CHtmlMapDlg : public QWidget, public IMapView {
     CHtmlMapDlg(const CHtmlMapDlg&) = delete;
     CHtmlMapDlg& operator=(const CHtmlMapDlg&) = delete;
 
-    // The map option: 0 and 1 convert the positions handed to MovePosition to decimal degrees.
+    // The map option the settings hold (0 or 1); both draw on the same OpenStreetMap page.
     int m_nMapType = 0;
 
     // Takes the place of a placeholder widget (which is deleted) inside its parent, 2 px inside
@@ -43,22 +44,24 @@ class CHtmlMapDlg : public QWidget, public IMapView {
     // run are dropped; calls made from now on wait for the new page.
     void ReloadPage();
 
-    // Moves the car: latitude and longitude in degrees-and-minutes divided by 100 (35.39511 for
-    // 35 deg 39.511 min); the heading is not used by the page. Always true.
-    bool MovePosition(double lat, double lon, int heading) override;
+    // IMapView: each call becomes one script text (two for ClearTrack), run in call order.
+    void ShowTrack(const std::vector<MapTrackPoint>& points) override;
+    void ShowDriven(std::size_t count) override;
+    void ClearTrack() override;
+    // The page's marker does not turn: the heading is not used.
+    void MoveCar(TrackPoint at, int heading) override;
+    void ShowEvents(const std::vector<MapEventDot>& dots) override;
 
     // Runs one script text in the page and ignores its outcome. Before the page has loaded the
     // text waits and runs, in call order, once it has; if the page failed to load it does
-    // nothing. Always true.
-    bool RunScript(const QString& script);
-    // The same for the catalogue; the text is UTF-8.
-    bool RunScript(const std::string& script) override;
-    bool RunScript(const char* script) { return RunScript(QString::fromUtf8(script)); }
+    // nothing.
+    void RunScript(const QString& script);
 
-    // The script text MovePosition runs for a map option and a position.
-    [[nodiscard]] static QString MovePositionScript(int mapType, double lat, double lon);
-    // dd.mmmm (degrees and minutes / 100) to decimal degrees; the sign is kept.
-    [[nodiscard]] static double ToDecimalDegrees(double degreesMinutes);
+    // The script texts of the calls above.
+    [[nodiscard]] static QString TrackScript(const std::vector<MapTrackPoint>& points);
+    [[nodiscard]] static QString DrivenScript(std::size_t count);
+    [[nodiscard]] static QString MoveCarScript(TrackPoint at);
+    [[nodiscard]] static QString EventsScript(const std::vector<MapEventDot>& dots);
 
     // True once the current page has loaded and waiting calls have been handed to it.
     [[nodiscard]] bool IsPageReady() const { return m_state == PageState::Ready; }
