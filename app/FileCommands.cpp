@@ -28,8 +28,17 @@ bool ReportEmptyList(CLumDlg& dlg) {
     return true;
 }
 
-void ReportNothingSelected(CLumDlg& dlg) {
-    dlg.messageBox(QMessageBox::NoIcon, Ui(144), Ui(135), QMessageBox::Ok);
+// The recordings a file command works on: the rows selected in the list. Empty, after telling
+// the user why, when the list is empty or nothing is selected.
+std::vector<int> EntriesToWorkOn(CLumDlg& dlg) {
+    if (ReportEmptyList(dlg)) {
+        return {};
+    }
+    std::vector<int> entries = dlg.SelectedEntries();
+    if (entries.empty()) {
+        dlg.messageBox(QMessageBox::NoIcon, Ui(144), Ui(135), QMessageBox::Ok);
+    }
+    return entries;
 }
 
 // The engine holds the current recording open, which would keep it from being deleted or
@@ -53,12 +62,8 @@ void CLumDlg::ConnectFileCommands() {
 }
 
 void CLumDlg::OnDelete() {
-    if (ReportEmptyList(*this)) {
-        return;
-    }
-    const std::vector<int> entries = SelectedEntries();
+    const std::vector<int> entries = EntriesToWorkOn(*this);
     if (entries.empty()) {
-        ReportNothingSelected(*this);
         return;
     }
     if (StopPlayback(*player_, videoSurface_)) {
@@ -76,12 +81,8 @@ void CLumDlg::OnDelete() {
 }
 
 void CLumDlg::OnUnlock() {
-    if (ReportEmptyList(*this)) {
-        return;
-    }
-    const std::vector<int> entries = SelectedEntries();
+    const std::vector<int> entries = EntriesToWorkOn(*this);
     if (entries.empty()) {
-        ReportNothingSelected(*this);
         return;
     }
     // The recording being played is let go before its name changes.
@@ -95,12 +96,8 @@ void CLumDlg::OnUnlock() {
 }
 
 void CLumDlg::OnSaveAs() {
-    if (ReportEmptyList(*this)) {
-        return;
-    }
-    const std::vector<int> entries = SelectedEntries();
+    const std::vector<int> entries = EntriesToWorkOn(*this);
     if (entries.empty()) {
-        ReportNothingSelected(*this);
         return;
     }
     if (StopPlayback(*player_, videoSurface_)) {

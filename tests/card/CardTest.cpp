@@ -22,12 +22,17 @@
 #include <vector>
 
 #include "tests/support/Builders.h"
+#include "tests/support/Shell.h"
 #include "tests/support/TimeZone.h"
 
 namespace lum {
 namespace {
 
 using nlohmann::json;
+using test::ReadAll;
+using test::Shell;
+using test::ShellQuote;
+using test::ShellRun;
 namespace fs = std::filesystem;
 
 // Small and short so the whole suite stays quick on two cores.
@@ -35,35 +40,8 @@ const std::string kCardOptions =
     "--minutes 9 --seconds-per-recording 4 --size 320x180 --fps 10 --seed 7";
 constexpr int kWidth = 320, kHeight = 180, kFps = 10;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string Quote(const fs::path& p) {
-    std::string quoted = "'";
-    for (char c : p.string()) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-// Runs a shell command with its output captured in files of a scratch folder.
-Outcome Shell(const std::string& command, const fs::path& scratch) {
-    const fs::path out = scratch / "stdout.txt", err = scratch / "stderr.txt";
-    const int status = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
-}
-
 std::string MakeCardCommand(const fs::path& out, const std::string& options) {
-    return std::string(LUM_MAKE_CARD_PATH) + " " + Quote(out) + " " + options;
+    return std::string(LUM_MAKE_CARD_PATH) + " " + ShellQuote(out) + " " + options;
 }
 
 // Every regular file below root by its relative path.
@@ -233,8 +211,8 @@ class CardTest : public ::testing::Test {
         made_ = Shell(MakeCardCommand(card_, kCardOptions), dir_->path());
         if (made_.exitCode == 0) {
             manifest_ = json::parse(ReadAll(card_ / "card-manifest.json"));
-            const Outcome scan = Shell(
-                std::string(LUMTOOL_PATH) + " scan " + Quote(card_) + " --json", dir_->path());
+            const ShellRun scan = Shell(
+                std::string(LUMTOOL_PATH) + " scan " + ShellQuote(card_) + " --json", dir_->path());
             if (scan.exitCode == 0) {
                 scan_ = json::parse(scan.out);
             }
@@ -282,8 +260,8 @@ class CardTest : public ::testing::Test {
     }
 
     static json Telemetry(const json& r) {
-        const Outcome t =
-            Shell(std::string(LUMTOOL_PATH) + " telemetry " + Quote(PathOf(r)), dir_->path());
+        const ShellRun t =
+            Shell(std::string(LUMTOOL_PATH) + " telemetry " + ShellQuote(PathOf(r)), dir_->path());
         EXPECT_EQ(t.exitCode, 0) << r["path"] << ": " << t.err;
         return t.exitCode == 0 ? json::parse(t.out) : json::object();
     }
@@ -304,13 +282,13 @@ class CardTest : public ::testing::Test {
 
     static test::TempDir* dir_;
     static fs::path card_;
-    static Outcome made_;
+    static ShellRun made_;
     static json manifest_, scan_;
 };
 
 test::TempDir* CardTest::dir_ = nullptr;
 fs::path CardTest::card_;
-Outcome CardTest::made_;
+ShellRun CardTest::made_;
 json CardTest::manifest_, CardTest::scan_;
 
 TEST_F(CardTest, EveryRecordingDecodesFromStartToEnd) {
@@ -319,8 +297,8 @@ TEST_F(CardTest, EveryRecordingDecodesFromStartToEnd) {
             continue;  // the decoder stops where the power went off
         }
         SCOPED_TRACE(r["path"].get<std::string>());
-        const Outcome decode =
-            Shell("ffmpeg -nostdin -v error -i " + Quote(PathOf(r)) + " -f null -", dir_->path());
+        const ShellRun decode = Shell(
+            "ffmpeg -nostdin -v error -i " + ShellQuote(PathOf(r)) + " -f null -", dir_->path());
         EXPECT_EQ(decode.exitCode, 0);
         EXPECT_EQ(decode.err, "");
     }
@@ -329,9 +307,10 @@ TEST_F(CardTest, EveryRecordingDecodesFromStartToEnd) {
 TEST_F(CardTest, ProbeShowsH264OfTheCardsSizeWithSound) {
     for (const json& r : Recordings(true)) {
         SCOPED_TRACE(r["path"].get<std::string>());
-        const Outcome probe = Shell(
-            "ffprobe -v error -print_format json -show_streams -show_format " + Quote(PathOf(r)),
-            dir_->path());
+        const ShellRun probe =
+            Shell("ffprobe -v error -print_format json -show_streams -show_format " +
+                      ShellQuote(PathOf(r)),
+                  dir_->path());
         ASSERT_EQ(probe.exitCode, 0) << probe.err;
         const json doc = json::parse(probe.out);
         int video = 0, audio = 0;
@@ -661,8 +640,8 @@ TEST_F(CardTest, SouthernAndWesternRecordingsStoreNegativeCoordinates) {
 TEST_F(CardTest, LeftOutFilesAreLeftOutForTheirOwnReason) {
     for (const json& r : Recordings(false)) {
         SCOPED_TRACE(r["path"].get<std::string>());
-        const Outcome alone = Shell(
-            std::string(LUMTOOL_PATH) + " scan " + Quote(PathOf(r)) + " --json", dir_->path());
+        const ShellRun alone = Shell(
+            std::string(LUMTOOL_PATH) + " scan " + ShellQuote(PathOf(r)) + " --json", dir_->path());
         if (r["damage"] != "none") {
             EXPECT_EQ(alone.exitCode, 1) << "a damaged file is not a recording";
             continue;
@@ -749,20 +728,20 @@ TEST_F(CardToolTest, RejectsBadArgumentsWithUsage) {
         const char* complaint;
     } cases[] = {
         {"", "OUT_DIR is missing"},
-        {Quote(out) + " --minutes 7", "--minutes"},
-        {Quote(out) + " --seconds-per-recording 3", "--seconds-per-recording"},
-        {Quote(out) + " --seconds-per-recording 61", "--seconds-per-recording"},
-        {Quote(out) + " --size 321x180", "--size"},
-        {Quote(out) + " --size 320", "--size"},
-        {Quote(out) + " --fps 0", "--fps"},
-        {Quote(out) + " --seed -1", "--seed"},
-        {Quote(out) + " --seed", "--seed needs a value"},
-        {Quote(out) + " --colour red", "unknown option --colour"},
-        {Quote(out) + " " + Quote(out), "unexpected argument"},
+        {ShellQuote(out) + " --minutes 7", "--minutes"},
+        {ShellQuote(out) + " --seconds-per-recording 3", "--seconds-per-recording"},
+        {ShellQuote(out) + " --seconds-per-recording 61", "--seconds-per-recording"},
+        {ShellQuote(out) + " --size 321x180", "--size"},
+        {ShellQuote(out) + " --size 320", "--size"},
+        {ShellQuote(out) + " --fps 0", "--fps"},
+        {ShellQuote(out) + " --seed -1", "--seed"},
+        {ShellQuote(out) + " --seed", "--seed needs a value"},
+        {ShellQuote(out) + " --colour red", "unknown option --colour"},
+        {ShellQuote(out) + " " + ShellQuote(out), "unexpected argument"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
-        const Outcome r = Shell(std::string(LUM_MAKE_CARD_PATH) + " " + c.args, dir.path());
+        const ShellRun r = Shell(std::string(LUM_MAKE_CARD_PATH) + " " + c.args, dir.path());
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find(c.complaint), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("usage: lum-make-card"), std::string::npos);
@@ -774,14 +753,14 @@ TEST_F(CardToolTest, LeavesAFolderThatIsNotEmptyAlone) {
     const fs::path out = dir.path() / "used";
     fs::create_directories(out);
     std::ofstream(out / "keep.txt") << "mine";
-    const Outcome r = Shell(MakeCardCommand(out, kCardOptions), dir.path());
+    const ShellRun r = Shell(MakeCardCommand(out, kCardOptions), dir.path());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("not an empty folder"), std::string::npos);
     EXPECT_EQ(FilesBelow(out).size(), 1u);
 }
 
 TEST_F(CardToolTest, ReportsAnFfmpegThatCannotRun) {
-    const Outcome r =
+    const ShellRun r =
         Shell(MakeCardCommand(dir.path() / "card", kCardOptions + " --ffmpeg /nonexistent/ffmpeg"),
               dir.path());
     EXPECT_EQ(r.exitCode, 1);

@@ -7,19 +7,13 @@
 #include "catalogue/KmlExport.h"
 #include "recordings/Paths.h"
 #include "tests/support/Builders.h"
+#include "tests/support/FileHelpers.h"
 #include "tests/support/TimeZone.h"
 
 namespace lum {
 namespace {
 
 using namespace lum::test;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(ToFsPath(path), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 class KmlExportTest : public ::testing::Test {
   protected:

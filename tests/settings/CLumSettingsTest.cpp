@@ -13,7 +13,7 @@
 #include "recordings/Paths.h"
 #include "settings/CLumSettings.h"
 #include "settings/StringTables.h"
-#include "tests/settings/FileHelpers.h"
+#include "tests/support/FileHelpers.h"
 #include "tests/support/Builders.h"
 
 namespace lum {

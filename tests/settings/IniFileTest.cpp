@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "settings/IniFile.h"
-#include "tests/settings/FileHelpers.h"
+#include "tests/support/FileHelpers.h"
 #include "tests/support/Builders.h"
 
 namespace lum {

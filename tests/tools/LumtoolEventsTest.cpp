@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "tests/support/Builders.h"
+#include "tests/support/Shell.h"
 #include "tests/support/TimeZone.h"
 
 namespace lum {
@@ -17,18 +18,6 @@ namespace {
 using namespace lum::test;
 using nlohmann::json;
 namespace fs = std::filesystem;
-
-struct ToolRun {
-    int exitCode;
-    std::string out, err;
-};
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // 0.01 minute of latitude a second: 18.532 m, 66.7 km/h.
 constexpr double kStepMetres = 0.01 / 60 * 111194.93;
@@ -58,12 +47,8 @@ class LumtoolEventsTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { SetTimeZone("JST-9"); }
 
-    ToolRun Lumtool(const std::string& args) {
-        const fs::path out = dir.path() / "stdout.txt", err = dir.path() / "stderr.txt";
-        const std::string command = "timeout 20 " + std::string(LUMTOOL_PATH) + " " + args + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        return {WEXITSTATUS(status), ReadAll(out), ReadAll(err)};
+    ShellRun Lumtool(const std::string& args) {
+        return Shell("timeout 20 " + std::string(LUMTOOL_PATH) + " " + args, dir.path());
     }
 
     // Two continuous recordings, the second an emergency recording.
@@ -78,7 +63,7 @@ class LumtoolEventsTest : public ::testing::Test {
 
 TEST_F(LumtoolEventsTest, EventsOfEveryRecordingInCatalogueOrder) {
     const std::string card = MakeCard();
-    const ToolRun r = Lumtool("events " + card + " --json");
+    const ShellRun r = Lumtool("events " + card + " --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json events = json::parse(r.out)["events"];
     ASSERT_EQ(events.size(), 3u) << r.out;
@@ -99,7 +84,7 @@ TEST_F(LumtoolEventsTest, EventsOfEveryRecordingInCatalogueOrder) {
     EXPECT_EQ(
         events[2]["startTime"].get<std::int64_t>() - events[1]["startTime"].get<std::int64_t>(), 5);
 
-    const ToolRun table = Lumtool("events " + card);
+    const ShellRun table = Lumtool("events " + card);
     ASSERT_EQ(table.exitCode, 0) << table.err;
     // The recording, the local time of the event and its peak on one line.
     const std::size_t at = table.out.find("2014-01-01 12:00:25");
@@ -111,14 +96,14 @@ TEST_F(LumtoolEventsTest, EventsOfEveryRecordingInCatalogueOrder) {
     EXPECT_NE(rest.find("0.62 g"), std::string::npos) << rest;
     EXPECT_NE(table.out.find("3 events in 2 recordings"), std::string::npos);
 
-    const ToolRun missing = Lumtool("events '" + (dir.path() / "nothing").string() + "'");
+    const ShellRun missing = Lumtool("events '" + (dir.path() / "nothing").string() + "'");
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(Lumtool("events").exitCode, 2);
 }
 
 TEST_F(LumtoolEventsTest, ScanGivesTripFiguresPerRecordingAndGroup) {
     const std::string card = MakeCard();
-    const ToolRun r = Lumtool("scan " + card + " --json");
+    const ShellRun r = Lumtool("scan " + card + " --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json doc = json::parse(r.out);
     ASSERT_EQ(doc["entries"].size(), 2u);
@@ -139,7 +124,7 @@ TEST_F(LumtoolEventsTest, ScanGivesTripFiguresPerRecordingAndGroup) {
     EXPECT_EQ(group["drivingMs"], 40000);
     EXPECT_EQ(group["events"], 3);
 
-    const ToolRun table = Lumtool("scan " + card);
+    const ShellRun table = Lumtool("scan " + card);
     ASSERT_EQ(table.exitCode, 0) << table.err;
     EXPECT_NE(table.out.find("group 0: 2 recordings, 0.70 km, driving 0:00:40, max 66 km/h, "
                              "average 66 km/h, max 0.62 g, 3 events"),
@@ -151,7 +136,7 @@ TEST_F(LumtoolEventsTest, EvidenceFolderBesideTheCardNeverInIt) {
     MakeCard();
     const std::string recording =
         "'" + (dir.path() / "card/DCIM/EMER140101-120020.MP4").string() + "'";
-    const ToolRun r =
+    const ShellRun r =
         Lumtool("evidence " + recording + " --out '" + (dir.path() / "out").string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const fs::path folder = dir.path() / "out" / "EMER140101-120020";
@@ -166,7 +151,7 @@ TEST_F(LumtoolEventsTest, EvidenceFolderBesideTheCardNeverInIt) {
     EXPECT_EQ(events[0]["kind"], "emergency");
 
     // The card's own folder is refused, and nothing is left there.
-    const ToolRun onCard =
+    const ShellRun onCard =
         Lumtool("evidence " + recording + " --out '" + (dir.path() / "card/DCIM/x").string() + "'");
     EXPECT_EQ(onCard.exitCode, 1);
     EXPECT_NE(onCard.err.find("must not be on the card"), std::string::npos) << onCard.err;

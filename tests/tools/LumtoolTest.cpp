@@ -12,6 +12,7 @@
 
 #include "recordings/Paths.h"
 #include "tests/support/Builders.h"
+#include "tests/support/Shell.h"
 #include "tests/support/TimeZone.h"
 
 namespace lum {
@@ -21,35 +22,14 @@ using namespace lum::test;
 using nlohmann::json;
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int exitCode;
-    std::string out, err;
-};
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string Quote(const std::string& s) {
-    return "'" + s + "'";
-}
-
 class LumtoolTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { SetTimeZone("JST-9"); }
 
     // Runs lumtool with a time limit, so a hang fails the test instead of stalling it.
-    ToolRun Lumtool(const std::string& args, const std::string& stdoutPath = {}) {
-        const fs::path out = stdoutPath.empty() ? dir.path() / "stdout.txt" : fs::path(stdoutPath);
-        const fs::path err = dir.path() / "stderr.txt";
-        const std::string command = "timeout 20 " + std::string(LUMTOOL_PATH) + " " + args + " >" +
-                                    Quote(out.string()) + " 2>" + Quote(err.string());
-        const int status = std::system(command.c_str());
-        return {WEXITSTATUS(status), stdoutPath.empty() ? ReadAll(out) : std::string(),
-                ReadAll(err)};
+    ShellRun Lumtool(const std::string& args, const std::string& stdoutPath = {}) {
+        return Shell("timeout 20 " + std::string(LUMTOOL_PATH) + " " + args, dir.path(),
+                     stdoutPath);
     }
 
     // A small card: MP4 with payloads (5 records a second), a ".MOV" with
@@ -87,7 +67,7 @@ class LumtoolTest : public ::testing::Test {
 
 TEST_F(LumtoolTest, ScanListsTheCardAsTheViewerWould) {
     MakeCard();
-    const ToolRun r = Lumtool("scan " + Quote((dir.path() / "card").string()) + " --json");
+    const ShellRun r = Lumtool("scan " + ShellQuote((dir.path() / "card").string()) + " --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json doc = json::parse(r.out);
     const json& entries = doc["entries"];
@@ -109,7 +89,7 @@ TEST_F(LumtoolTest, ScanListsTheCardAsTheViewerWould) {
     ASSERT_EQ(doc["groups"].size(), 3u);
     EXPECT_EQ(doc["groups"][1]["entryCount"], 2);
 
-    const ToolRun table = Lumtool("scan " + Quote((dir.path() / "card").string()));
+    const ShellRun table = Lumtool("scan " + ShellQuote((dir.path() / "card").string()));
     EXPECT_EQ(table.exitCode, 0);
     EXPECT_NE(table.out.find("4 recordings in 3 groups"), std::string::npos);
     EXPECT_NE(table.out.find("2014-01-01 12:00:00"), std::string::npos);  // local time
@@ -117,8 +97,8 @@ TEST_F(LumtoolTest, ScanListsTheCardAsTheViewerWould) {
 
 TEST_F(LumtoolTest, TelemetryInEveryFormat) {
     MakeCard();
-    const std::string mp4 = Quote((dir.path() / "card/DCIM/FILE140101-120000.MP4").string());
-    const ToolRun r = Lumtool("telemetry " + mp4);
+    const std::string mp4 = ShellQuote((dir.path() / "card/DCIM/FILE140101-120000.MP4").string());
+    const ShellRun r = Lumtool("telemetry " + mp4);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json doc = json::parse(r.out);
     EXPECT_EQ(doc["recordsPerSecond"], 5.0);
@@ -130,22 +110,23 @@ TEST_F(LumtoolTest, TelemetryInEveryFormat) {
     EXPECT_NEAR(doc["track"][0][0].get<double>(), 35.658517, 1e-6);
     EXPECT_NEAR(doc["track"][0][1].get<double>(), 139.745493, 1e-6);
 
-    const ToolRun gpx = Lumtool("telemetry " + mp4 + " --format gpx");
+    const ShellRun gpx = Lumtool("telemetry " + mp4 + " --format gpx");
     EXPECT_NE(gpx.out.find("<time>2014-01-01T03:00:00Z</time>"),
               std::string::npos);  // 12:00 in UTC+9
     EXPECT_EQ(gpx.out.find("<trkpt", gpx.out.find("<trkpt") + 1) != std::string::npos, true);
-    const ToolRun csv = Lumtool("telemetry " + mp4 + " --format csv");
+    const ShellRun csv = Lumtool("telemetry " + mp4 + " --format csv");
     EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')),
               "time,latitude,longitude,speed_kmh,heading_deg,altitude");
     EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 11);
-    const ToolRun geo = Lumtool("telemetry " + mp4 + " --format geojson");
+    const ShellRun geo = Lumtool("telemetry " + mp4 + " --format geojson");
     EXPECT_EQ(json::parse(geo.out)["features"][0]["geometry"]["coordinates"].size(), 10u);
-    const ToolRun kml = Lumtool("telemetry " + mp4 + " --format kml");
+    const ShellRun kml = Lumtool("telemetry " + mp4 + " --format kml");
     EXPECT_EQ(kml.out.rfind("<?xml", 0), 0u);
     EXPECT_NE(kml.out.find("139.745493,35.658517,0\n"), std::string::npos);
 
     // The side text of a short-named AVI: south and west come out negative.
-    const ToolRun avi = Lumtool("telemetry " + Quote((dir.path() / "card/S0000001.AVI").string()));
+    const ShellRun avi =
+        Lumtool("telemetry " + ShellQuote((dir.path() / "card/S0000001.AVI").string()));
     const json side = json::parse(avi.out);
     ASSERT_EQ(side["track"].size(), 1u);
     EXPECT_LT(side["track"][0][0].get<double>(), 0);
@@ -155,27 +136,27 @@ TEST_F(LumtoolTest, TelemetryInEveryFormat) {
 TEST_F(LumtoolTest, ExportWritesOneFilePerRecording) {
     MakeCard();
     const fs::path out = dir.path() / "out";
-    const ToolRun r = Lumtool("export " + Quote((dir.path() / "card").string()) +
-                              " --format gpx --out " + Quote(out.string()));
+    const ShellRun r = Lumtool("export " + ShellQuote((dir.path() / "card").string()) +
+                               " --format gpx --out " + ShellQuote(out.string()));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fs::exists(out / "FILE140101-120000.gpx"));
     EXPECT_TRUE(fs::exists(out / "S0000001.gpx"));
     EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
-    const ToolRun kml = Lumtool("export " + Quote((dir.path() / "card").string()) +
-                                " --format kml --out " + Quote(out.string()));
+    const ShellRun kml = Lumtool("export " + ShellQuote((dir.path() / "card").string()) +
+                                 " --format kml --out " + ShellQuote(out.string()));
     EXPECT_TRUE(fs::exists(out / "FILE140101-120000_2014_01_01_12-00-00.KML"));
 }
 
 TEST_F(LumtoolTest, OutputThatCannotBeWrittenFails) {
     MakeCard();
-    const std::string card = Quote((dir.path() / "card").string());
-    const std::string mp4 = Quote((dir.path() / "card/DCIM/FILE140101-120000.MP4").string());
+    const std::string card = ShellQuote((dir.path() / "card").string());
+    const std::string mp4 = ShellQuote((dir.path() / "card/DCIM/FILE140101-120000.MP4").string());
     for (const std::string& args :
          {"scan " + card, "scan " + card + " --json", "telemetry " + mp4,
           "telemetry " + mp4 + " --format csv",
-          "export " + card + " --format gpx --out " + Quote((dir.path() / "out").string()),
+          "export " + card + " --format gpx --out " + ShellQuote((dir.path() / "out").string()),
           std::string("--help")}) {
-        const ToolRun r = Lumtool(args, "/dev/full");
+        const ShellRun r = Lumtool(args, "/dev/full");
         EXPECT_EQ(r.exitCode, 1) << args;
         EXPECT_NE(r.err.find("cannot write the output"), std::string::npos) << args << r.err;
     }
@@ -193,16 +174,16 @@ TEST_F(LumtoolTest, SpecialFilesNamedLikeRecordingsOrSideTextsAreLeftOut) {
     ASSERT_EQ(mkfifo((card / "DCIM/FILE140101-170000.MP4").c_str(), 0600), 0);
     fs::create_directory(card / "DCIM/FILE140101-180000.MP4");
     fs::create_directory(card / "S0000003.TXT");
-    const ToolRun scan = Lumtool("scan " + Quote(card.string()) + " --json");
+    const ShellRun scan = Lumtool("scan " + ShellQuote(card.string()) + " --json");
     ASSERT_EQ(scan.exitCode, 0) << scan.err;
     EXPECT_EQ(json::parse(scan.out)["entries"].size(), 6u);
-    const ToolRun pipe =
-        Lumtool("telemetry " + Quote((card / "DCIM/FILE140101-170000.MP4").string()));
+    const ShellRun pipe =
+        Lumtool("telemetry " + ShellQuote((card / "DCIM/FILE140101-170000.MP4").string()));
     EXPECT_EQ(pipe.exitCode, 1) << pipe.out;
     EXPECT_FALSE(pipe.err.empty());
     // The AVI's own telemetry stands in for a side text that is no regular file.
     for (const char* name : {"S0000002.AVI", "S0000003.AVI"}) {
-        const ToolRun r = Lumtool("telemetry " + Quote((card / name).string()));
+        const ShellRun r = Lumtool("telemetry " + ShellQuote((card / name).string()));
         ASSERT_EQ(r.exitCode, 0) << name << r.err;
         EXPECT_EQ(json::parse(r.out)["gps"].size(), 2u) << name;
     }
@@ -218,7 +199,7 @@ TEST_F(LumtoolTest, UnreadableCardIsNoEmptyCard) {
         fs::permissions(card, fs::perms::owner_all, fs::perm_options::replace);
         GTEST_SKIP() << "this user reads folders without read permission";
     }
-    const ToolRun r = Lumtool("scan " + Quote(card.string()));
+    const ShellRun r = Lumtool("scan " + ShellQuote(card.string()));
     fs::permissions(card, fs::perms::owner_all, fs::perm_options::replace);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cannot be read"), std::string::npos) << r.err;
@@ -235,8 +216,8 @@ TEST_F(LumtoolTest, LongNamesExportAndKilledExportsAreCleanedUp) {
     const fs::path stale = out / ".lum-0123456789abcdef.tmp";
     dir.Write("out/.lum-0123456789abcdef.tmp", Text("half a track"));
     fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(1));
-    const ToolRun r = Lumtool("export " + Quote((dir.path() / "long").string()) +
-                              " --format gpx --out " + Quote(out.string()));
+    const ShellRun r = Lumtool("export " + ShellQuote((dir.path() / "long").string()) +
+                               " --format gpx --out " + ShellQuote(out.string()));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fs::exists(out / (name.substr(0, name.size() - 4) + ".gpx")));
     EXPECT_FALSE(fs::exists(stale));
@@ -249,23 +230,23 @@ TEST_F(LumtoolTest, NamesThatAreNotUtf8ComeBackFromTheirBytes) {
     fs::copy_file(dir.path() / "card/DCIM/FILE140101-120000.MP4", dir.path() / "raw" /
                                                                       "FILE\xFF\xFE"
                                                                       "0101-120000.MP4");
-    const ToolRun scan = Lumtool("scan " + Quote((dir.path() / "raw").string()) + " --json");
+    const ShellRun scan = Lumtool("scan " + ShellQuote((dir.path() / "raw").string()) + " --json");
     ASSERT_EQ(scan.exitCode, 0) << scan.err;
     const json entry = json::parse(scan.out)["entries"][0];
     EXPECT_EQ(entry["fileNameBytes"], "FILE%FF%FE0101-120000.MP4");
     EXPECT_FALSE(entry.contains("rootFolderBytes"));
-    const ToolRun r = Lumtool("telemetry " + Quote(entry["pathBytes"].get<std::string>()));
+    const ShellRun r = Lumtool("telemetry " + ShellQuote(entry["pathBytes"].get<std::string>()));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(json::parse(r.out)["gps"].size(), 10u);
 }
 
 TEST_F(LumtoolTest, ErrorsAndUsage) {
     MakeCard();
-    const ToolRun missing = Lumtool("scan " + Quote((dir.path() / "nowhere").string()));
+    const ShellRun missing = Lumtool("scan " + ShellQuote((dir.path() / "nowhere").string()));
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "Folder is not exist.\n");
-    const ToolRun junk =
-        Lumtool("telemetry " + Quote((dir.path() / "card/DCIM/FILE140101-160000.MP4").string()));
+    const ShellRun junk = Lumtool(
+        "telemetry " + ShellQuote((dir.path() / "card/DCIM/FILE140101-160000.MP4").string()));
     EXPECT_EQ(junk.exitCode, 1);
     EXPECT_NE(junk.err.find("not a recording"), std::string::npos);
     EXPECT_EQ(Lumtool("").exitCode, 2);

@@ -336,9 +336,11 @@ std::optional<std::string> TrackText(const std::string& format, const RecordingC
 
 // ---- Commands ----
 
-int Scan(const std::vector<std::string>& args) {
+// The arguments "[--json] PATH" of scan and events: loads PATH into catalogue. The exit code to
+// end with when the arguments are wrong or PATH holds nothing LUM can read, else nothing.
+std::optional<int> LoadJsonOrTable(const std::vector<std::string>& args, std::string_view command,
+                                   RecordingCatalogue& catalogue, bool& asJson) {
     std::string path;
-    bool asJson = false;
     for (const std::string& a : args) {
         if (a == "--json") {
             asJson = true;
@@ -349,10 +351,9 @@ int Scan(const std::vector<std::string>& args) {
         }
     }
     if (path.empty()) {
-        return Usage("scan needs a PATH");
+        return Usage(std::string(command) + " needs a PATH");
     }
     path = InputPath(path);
-    RecordingCatalogue catalogue;
     bool single = false;
     if (!LoadPath(catalogue, path, single)) {
         return kExitFailure;
@@ -360,6 +361,15 @@ int Scan(const std::vector<std::string>& args) {
     if (single && catalogue.Entries().empty()) {
         std::cerr << path << ": not a recording that LUM can read\n";
         return kExitFailure;
+    }
+    return std::nullopt;
+}
+
+int Scan(const std::vector<std::string>& args) {
+    RecordingCatalogue catalogue;
+    bool asJson = false;
+    if (const std::optional<int> failed = LoadJsonOrTable(args, "scan", catalogue, asJson)) {
+        return *failed;
     }
     const std::vector<RecordingFigures> figures = AllFigures(catalogue);
     if (asJson) {
@@ -383,29 +393,10 @@ std::string PeakText(const DrivingEvent& e) {
 }
 
 int Events(const std::vector<std::string>& args) {
-    std::string path;
-    bool asJson = false;
-    for (const std::string& a : args) {
-        if (a == "--json") {
-            asJson = true;
-        } else if (path.empty() && !a.starts_with("--")) {
-            path = a;
-        } else {
-            return Usage("unexpected argument " + a);
-        }
-    }
-    if (path.empty()) {
-        return Usage("events needs a PATH");
-    }
-    path = InputPath(path);
     RecordingCatalogue catalogue;
-    bool single = false;
-    if (!LoadPath(catalogue, path, single)) {
-        return kExitFailure;
-    }
-    if (single && catalogue.Entries().empty()) {
-        std::cerr << path << ": not a recording that LUM can read\n";
-        return kExitFailure;
+    bool asJson = false;
+    if (const std::optional<int> failed = LoadJsonOrTable(args, "events", catalogue, asJson)) {
+        return *failed;
     }
     int failures = 0;
     const auto eventsOf = [&](std::size_t i) {

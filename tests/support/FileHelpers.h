@@ -1,4 +1,4 @@
-// Small file helpers shared by the settings tests.
+// Small file helpers shared by the tests: read a file whole, list a folder, a read-only folder.
 #pragma once
 
 #include <filesystem>
