@@ -12,8 +12,8 @@
 #include "catalogue/RecordingCatalogue.h"
 #include "catalogue/Sha256.h"
 #include "recordings/Paths.h"
-#include "tests/support/FileHelpers.h"
 #include "tests/support/Builders.h"
+#include "tests/support/FileHelpers.h"
 #include "tests/support/TimeZone.h"
 
 namespace lum {

@@ -13,8 +13,8 @@
 #include "recordings/Paths.h"
 #include "settings/CLumSettings.h"
 #include "settings/StringTables.h"
-#include "tests/support/FileHelpers.h"
 #include "tests/support/Builders.h"
+#include "tests/support/FileHelpers.h"
 
 namespace lum {
 namespace {

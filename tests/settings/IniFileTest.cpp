@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "settings/IniFile.h"
-#include "tests/support/FileHelpers.h"
 #include "tests/support/Builders.h"
+#include "tests/support/FileHelpers.h"
 
 namespace lum {
 namespace {
