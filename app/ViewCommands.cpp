@@ -1,14 +1,17 @@
 // Zoom, pan, snapshot and FLIP: the commands that act on the engine's picture.
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QThread>
+#include <filesystem>
+#include <system_error>
 
 #include "app/CLumDlg.h"
 #include "app/Messages.h"
 #include "app/core/ViewMath.h"
+#include "files/SafeFiles.h"
+#include "recordings/Paths.h"
 
 namespace lum {
 
@@ -39,12 +42,15 @@ void MakeContentMatchName(const QString& path) {
     if (image.isNull()) {
         return;
     }
-    const QString temp = path + ".part";
-    if (image.save(temp, "JPEG", 92)) {
-        QFile::remove(path);
-        QFile::rename(temp, path);
+    // Through a temporary file beside it, so that a failed write never leaves the picture
+    // half converted or gone.
+    const std::filesystem::path target = ToFsPath(path.toStdString());
+    const std::filesystem::path temp = TemporaryIn(target.parent_path());
+    if (image.save(QString::fromStdString(FromFsPath(temp)), "JPEG", 92)) {
+        ReplaceDurably(temp, target);
     } else {
-        QFile::remove(temp);
+        std::error_code ec;
+        std::filesystem::remove(temp, ec);
     }
 }
 

@@ -165,6 +165,11 @@ class MainWindowTest : public QObject {
         QCOMPARE(reader.format(), QByteArray("jpeg"));
         QCOMPARE(reader.size(), QSize(320, 180));
         QVERIFY(dlg.Player().Playing());
+        // The conversion went through a temporary file, which is gone.
+        QCOMPARE(QDir(home_.path())
+                     .entryList({QStringLiteral(".lum-*"), QStringLiteral("*.part")},
+                                QDir::Files | QDir::Hidden),
+                 QStringList());
 
         // FLIP makes a new engine and goes on playing the same recording.
         const int current = dlg.Catalogue().CurrentIndex();
