@@ -504,7 +504,7 @@ bool RecordingCatalogue::SelectGroup(int group) {
     return true;
 }
 
-bool RecordingCatalogue::VideoSize(int& width, int& height) {
+bool RecordingCatalogue::VideoSize(int& width, int& height) const {
     const int i = CurrentIndex();
     if (i < 0) {
         return false;

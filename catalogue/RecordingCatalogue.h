@@ -94,7 +94,8 @@ class RecordingCatalogue {
     void KeepCurrentInRange();
     bool Select(int index);
     bool SelectGroup(int group);
-    bool VideoSize(int& width, int& height);
+    // The current recording's frame size; false when none is current.
+    bool VideoSize(int& width, int& height) const;
 
     // Reads the telemetry of recording index into the current samples,
     // draws its track and fills the curve. False when index is outside the
