@@ -42,14 +42,13 @@ std::vector<int> EntriesToWorkOn(CLumDlg& dlg) {
 }
 
 // The engine holds the current recording open, which would keep it from being deleted or
-// copied whole. True when playback was stopped.
-bool StopPlayback(VlcPlayer& player, QWidget* surface) {
-    const bool playing = player.Playing();
-    if (playing) {
+// copied whole. A stopped engine must not leave the PLAY button showing pause.
+void StopPlayback(VlcPlayer& player, QWidget* surface, CPlaybackController& playback) {
+    if (player.Playing()) {
         player.Stop();
+        playback.ShowPlayAsPause(false);
     }
     surface->update();
-    return playing;
 }
 
 }  // namespace
@@ -66,10 +65,7 @@ void CLumDlg::OnDelete() {
     if (entries.empty()) {
         return;
     }
-    if (StopPlayback(*player_, videoSurface_)) {
-        playback_->ShowPlayAsPause(
-            false);  // a stopped engine must not leave the PLAY button showing pause
-    }
+    StopPlayback(*player_, videoSurface_, *playback_);
     const QString question = Ui(238).arg(entries.size()).arg(SizeText(entries));
     if (messageBox(QMessageBox::Question, Ui(128), question,
                    QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
@@ -86,9 +82,8 @@ void CLumDlg::OnUnlock() {
         return;
     }
     // The recording being played is let go before its name changes.
-    if (std::binary_search(entries.begin(), entries.end(), playback_->Current()) &&
-        StopPlayback(*player_, videoSurface_)) {
-        playback_->ShowPlayAsPause(false);
+    if (std::binary_search(entries.begin(), entries.end(), playback_->Current())) {
+        StopPlayback(*player_, videoSurface_, *playback_);
     }
     std::vector<std::string> failed;
     const int unlocked = UnlockEntries(catalogue_, entries, &failed);
@@ -100,10 +95,7 @@ void CLumDlg::OnSaveAs() {
     if (entries.empty()) {
         return;
     }
-    if (StopPlayback(*player_, videoSurface_)) {
-        playback_->ShowPlayAsPause(
-            false);  // a stopped engine must not leave the PLAY button showing pause
-    }
+    StopPlayback(*player_, videoSurface_, *playback_);
     const QString chosen = PickFolder(Ui(130));
     if (chosen.isEmpty()) {
         return;  // cancelled

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QWebEngineView>
 #include <QtTest>
@@ -17,6 +16,7 @@
 #include "dialogs/CLumFileListCtrl.h"
 #include "recordings/Paths.h"
 #include "settings/CLumSettings.h"
+#include "tests/support/WindowUnderTest.h"
 #include "views/map/CHtmlMapDlg.h"
 
 using namespace lum;
@@ -28,24 +28,14 @@ class InputTest : public QObject {
     QString card_;
 
   public:
-    static void initMain() {
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    }
+    static void initMain() { test::PrepareApplication(); }
 
   private slots:
     void initTestCase() {
-        qputenv("TZ", "JST-9");
-        QVERIFY(home_.isValid());
-        QVERIFY(QDir::setCurrent(home_.path()));
-        card_ = home_.filePath("card");
-        QProcess make;
         // Recordings of 20 s, so that 5 s seeks stay inside one.
-        make.start(QStringLiteral(LUM_MAKE_CARD),
-                   {card_, "--minutes", "8", "--seconds-per-recording", "20", "--size", "160x90",
-                    "--fps", "5"});
-        QVERIFY(make.waitForFinished(120000));
-        QCOMPARE(make.exitCode(), 0);
+        card_ = test::MakeHomeWithCard(home_, QStringLiteral(LUM_MAKE_CARD), 20,
+                                       QStringLiteral("160x90"), 5);
+        QVERIFY(!card_.isEmpty());
     }
 
     void eachKeyReachesItsCommandFromTheListTheVideoAndTheMap() {

@@ -47,17 +47,9 @@ class MainWindowTest : public QObject {
 
   private slots:
     void initTestCase() {
-        qputenv("TZ", "JST-9");
-        QVERIFY(home_.isValid());
-        // The settings object lives in the folder the program starts in.
-        QVERIFY(QDir::setCurrent(home_.path()));
-        card_ = home_.filePath("card");
-        QProcess make;
-        make.start(QStringLiteral(LUM_MAKE_CARD),
-                   {card_, "--minutes", "8", "--seconds-per-recording", "4", "--size", "320x180",
-                    "--fps", "10"});
-        QVERIFY(make.waitForFinished(120000));
-        QCOMPARE(make.exitCode(), 0);
+        card_ = test::MakeHomeWithCard(home_, QStringLiteral(LUM_MAKE_CARD), 4,
+                                       QStringLiteral("320x180"), 10);
+        QVERIFY(!card_.isEmpty());
     }
 
     void startsWithDefaultsAndClosesIntoTheSettingsFile() {

@@ -3,7 +3,6 @@
 // draws on the surface's own X window, which QWidget::grab cannot see).
 #include <QApplication>
 #include <QDir>
-#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -165,16 +164,9 @@ class PaintTest : public QObject {
 
   private slots:
     void initTestCase() {
-        qputenv("TZ", "JST-9");
-        QVERIFY(home_.isValid());
-        QVERIFY(QDir::setCurrent(home_.path()));
-        card_ = home_.filePath("card");
-        QProcess make;
-        make.start(QStringLiteral(LUM_MAKE_CARD),
-                   {card_, "--minutes", "8", "--seconds-per-recording", "20", "--size", "320x180",
-                    "--fps", "10"});
-        QVERIFY(make.waitForFinished(120000));
-        QCOMPARE(make.exitCode(), 0);
+        card_ = test::MakeHomeWithCard(home_, QStringLiteral(LUM_MAKE_CARD), 20,
+                                       QStringLiteral("320x180"), 10);
+        QVERIFY(!card_.isEmpty());
     }
 
     void nothingLoadedShowsTheDarkWindow() {

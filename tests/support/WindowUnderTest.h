@@ -4,7 +4,10 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
 #include <QSize>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <string>
@@ -21,6 +24,26 @@ namespace lum::test {
 inline void PrepareApplication() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+}
+
+// Makes home the folder the program starts in (its settings file lives there), local time
+// JST-9, and writes an 8-minute sample card into home/card with the sample-card program
+// makeCard. The card's path, or an empty text when it could not be made.
+inline QString MakeHomeWithCard(const QTemporaryDir& home, const QString& makeCard,
+                                int secondsPerRecording, const QString& size, int fps) {
+    qputenv("TZ", "JST-9");
+    if (!home.isValid() || !QDir::setCurrent(home.path())) {
+        return {};
+    }
+    const QString card = home.filePath(QStringLiteral("card"));
+    QProcess make;
+    make.start(makeCard,
+               {card, QStringLiteral("--minutes"), QStringLiteral("8"),
+                QStringLiteral("--seconds-per-recording"), QString::number(secondsPerRecording),
+                QStringLiteral("--size"), size, QStringLiteral("--fps"), QString::number(fps)});
+    const bool made = make.waitForFinished(120000) && make.exitStatus() == QProcess::NormalExit &&
+                      make.exitCode() == 0;
+    return made ? card : QString();
 }
 
 // An initialised main window, not shown yet.

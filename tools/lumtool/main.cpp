@@ -365,6 +365,30 @@ std::optional<int> LoadJsonOrTable(const std::vector<std::string>& args, std::st
     return std::nullopt;
 }
 
+// The FILE of telemetry and evidence: loads that one recording and its telemetry into
+// catalogue. The exit code to end with when it is a folder or cannot be read, else nothing.
+std::optional<int> LoadOneRecording(const std::string& file, std::string_view command,
+                                    RecordingCatalogue& catalogue) {
+    const std::string path = InputPath(file);
+    std::error_code ec;
+    if (fs::is_directory(ToFsPath(path), ec)) {
+        return Usage(std::string(command) + " needs a FILE, not a folder");
+    }
+    bool single = false;
+    if (!LoadPath(catalogue, path, single)) {
+        return kExitFailure;
+    }
+    if (catalogue.Entries().empty()) {
+        std::cerr << path << ": not a recording that LUM can read\n";
+        return kExitFailure;
+    }
+    if (!catalogue.LoadCurrentTelemetry(0)) {
+        std::cerr << path << ": cannot be opened\n";
+        return kExitFailure;
+    }
+    return std::nullopt;
+}
+
 int Scan(const std::vector<std::string>& args) {
     RecordingCatalogue catalogue;
     bool asJson = false;
@@ -462,23 +486,9 @@ int Telemetry(const std::vector<std::string>& args) {
     if (path.empty() || !formats.contains(format)) {
         return Usage(path.empty() ? "telemetry needs a FILE" : "unknown format " + format);
     }
-    path = InputPath(path);
-    std::error_code ec;
-    if (fs::is_directory(ToFsPath(path), ec)) {
-        return Usage("telemetry needs a FILE, not a folder");
-    }
     RecordingCatalogue catalogue;
-    bool single = false;
-    if (!LoadPath(catalogue, path, single)) {
-        return kExitFailure;
-    }
-    if (catalogue.Entries().empty()) {
-        std::cerr << path << ": not a recording that LUM can read\n";
-        return kExitFailure;
-    }
-    if (!catalogue.LoadCurrentTelemetry(0)) {
-        std::cerr << path << ": cannot be opened\n";
-        return kExitFailure;
+    if (const std::optional<int> failed = LoadOneRecording(path, "telemetry", catalogue)) {
+        return *failed;
     }
     if (format == "json") {
         WriteTelemetryDocument(catalogue);
@@ -578,23 +588,9 @@ int Evidence(const std::vector<std::string>& args) {
     if (path.empty() || outDir.empty()) {
         return Usage("evidence needs a FILE and --out DIR");
     }
-    path = InputPath(path);
-    std::error_code ec;
-    if (fs::is_directory(ToFsPath(path), ec)) {
-        return Usage("evidence needs a FILE, not a folder");
-    }
     RecordingCatalogue catalogue;
-    bool single = false;
-    if (!LoadPath(catalogue, path, single)) {
-        return kExitFailure;
-    }
-    if (catalogue.Entries().empty()) {
-        std::cerr << path << ": not a recording that LUM can read\n";
-        return kExitFailure;
-    }
-    if (!catalogue.LoadCurrentTelemetry(0)) {
-        std::cerr << path << ": cannot be opened\n";
-        return kExitFailure;
+    if (const std::optional<int> failed = LoadOneRecording(path, "evidence", catalogue)) {
+        return *failed;
     }
     const EvidenceRequest request{catalogue.Entries()[0],
                                   catalogue.GpsSamples(),
