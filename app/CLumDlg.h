@@ -176,6 +176,10 @@ class CLumDlg : public QWidget, public IGaugesView, public ICatalogueHost {
   private:
     // The folder a file command writes into: the test hook when set, else the desktop's picker.
     QString PickFolder(const QString& title);
+    // The same, for a command that writes into a folder that must already exist: a chosen
+    // path that is no folder is told in a warning titled warningTitle. Empty when cancelled
+    // or told.
+    QString PickExistingFolder(const QString& title, const QString& warningTitle);
     CGdipButton* MakeButton(int id, int picture, int alternate = 0);
     void Place(QWidget* w, const LayoutRect& r);
     void RegisterTooltips();

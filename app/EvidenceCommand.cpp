@@ -128,13 +128,9 @@ void CLumDlg::OnExportEvidence() {
     if (entries.empty()) {
         return;
     }
-    const QString chosen = PickFolder(Ui(276));
+    const QString chosen = PickExistingFolder(Ui(276), Ui(289));
     if (chosen.isEmpty()) {
-        return;  // cancelled
-    }
-    if (!QFileInfo(chosen).isDir()) {
-        messageBox(QMessageBox::Warning, Ui(289), Ui(132), QMessageBox::Ok);
-        return;
+        return;  // cancelled, or no folder
     }
     // The evidence must not sit beside what it is evidence of: a card is wiped and
     // reused by the camera.

@@ -96,13 +96,9 @@ void CLumDlg::OnSaveAs() {
         return;
     }
     StopPlayback(*player_, videoSurface_, *playback_);
-    const QString chosen = PickFolder(Ui(130));
+    const QString chosen = PickExistingFolder(Ui(130), Ui(131));
     if (chosen.isEmpty()) {
-        return;  // cancelled
-    }
-    if (!QFileInfo(chosen).isDir()) {
-        messageBox(QMessageBox::Warning, Ui(131), Ui(132), QMessageBox::Ok);
-        return;
+        return;  // cancelled, or no folder
     }
     const CopyOutcome outcome = CopyEntries(catalogue_, entries, chosen.toStdString());
     ReportFileCommand(
@@ -135,6 +131,15 @@ void CLumDlg::OnExportKml() {
 
 QString CLumDlg::PickFolder(const QString& title) {
     return pickFolder ? pickFolder(this, title) : QFileDialog::getExistingDirectory(this, title);
+}
+
+QString CLumDlg::PickExistingFolder(const QString& title, const QString& warningTitle) {
+    const QString chosen = PickFolder(title);
+    if (!chosen.isEmpty() && !QFileInfo(chosen).isDir()) {
+        messageBox(QMessageBox::Warning, warningTitle, Ui(132), QMessageBox::Ok);
+        return {};
+    }
+    return chosen;
 }
 
 }  // namespace lum
